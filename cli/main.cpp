@@ -1,0 +1,39 @@
+// `lyrivane`: the portable command line. Reads song tags, renames songs and looks titles
+// up from lyrics, as the Windows program does, for scripts and for Linux.
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/commands.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: lyrivane COMMAND [OPTIONS] ARGS...\n"
+    "commands:\n"
+    "  info [--json] PATH...      show each song's title - artist (or every tag field)\n"
+    "run 'lyrivane COMMAND --help' for a command's options.\n";
+
+struct Command {
+  const char* name;
+  int (*run)(const cli::Args&);
+};
+
+const Command kCommands[] = {
+    {"info", cli::runInfo},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    return argc < 2 ? cli::kExitUsage : cli::kExitOk;
+  }
+  const cli::Args args(argv + 2, argv + argc);
+  for (const auto& command : kCommands)
+    if (std::strcmp(argv[1], command.name) == 0) return command.run(args);
+  std::fprintf(stderr, "lyrivane: unknown command '%s'\n%s", argv[1], kUsage);
+  return cli::kExitUsage;
+}

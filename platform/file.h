@@ -1,0 +1,57 @@
+// Files: song files opened for reading only (other writers excluded while open), sizes,
+// existence, the rename that never replaces a file, and the temporary folder.
+// Every path is local text; the platform half converts it at the OS boundary.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class ReadOnlyFile {
+ public:
+  ReadOnlyFile() = default;
+  explicit ReadOnlyFile(const std::string& path) { open(path); }
+  ~ReadOnlyFile() { close(); }
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  // Opens an existing file for reading. On Windows other processes may read but not write
+  // it while it is open.
+  bool open(const std::string& path);
+  void close();
+  bool isOpen() const { return handle_ != kClosed; }
+  std::uint64_t size() const { return size_; }
+
+  // Reads up to n bytes at offset; returns how many were read (fewer at the end).
+  std::size_t readAt(std::uint64_t offset, void* out, std::size_t n) const;
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t handle_ = kClosed;
+  std::uint64_t size_ = 0;
+};
+
+bool fileExists(const std::string& path);
+
+// Size in bytes, or -1 when the file is missing or cannot be examined.
+std::int64_t fileSize(const std::string& path);
+
+enum class MoveResult { moved, targetExists, sourceMissing, failed };
+
+// Moves (renames) a file. Never replaces an existing file: when `to` exists the call
+// fails with targetExists and both files stay as they are.
+MoveResult moveFileNoReplace(const std::string& from, const std::string& to);
+
+// The system's temporary folder, with its trailing separator.
+std::string tempFolder();
+
+// The path separator of this platform's file names.
+#ifdef _WIN32
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+
+}  // namespace platform
