@@ -16,8 +16,8 @@ std::size_t MemorySource::readAt(std::uint64_t offset, std::uint8_t* out, std::s
 std::size_t FileSource::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) {
   if (!file_.isOpen() || offset >= file_.size()) return 0;
   if (n >= kBlock) return file_.readAt(offset, out, n);
-  const bool inBlock = blockLength_ > 0 && offset >= blockStart_ &&
-                       offset - blockStart_ + n <= blockLength_;
+  const bool inBlock =
+      blockLength_ > 0 && offset >= blockStart_ && offset - blockStart_ + n <= blockLength_;
   if (!inBlock) {
     // Aligned blocks keep neighbouring small reads in one system call; a read that would
     // straddle a block boundary starts its own block at its offset.

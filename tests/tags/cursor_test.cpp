@@ -11,9 +11,15 @@ namespace {
 using testing_support::ByteBuilder;
 
 TEST(Cursor, ReadsWordsInBothByteOrders) {
-  const std::string data =
-      ByteBuilder().be16(0x1234).be24(0x56789A).be32(0xDEADBEEF).le16(0x1234).le32(0xCAFEBABE)
-          .le64(0x0102030405060708ull).syncsafe32(300).str();
+  const std::string data = ByteBuilder()
+                               .be16(0x1234)
+                               .be24(0x56789A)
+                               .be32(0xDEADBEEF)
+                               .le16(0x1234)
+                               .le32(0xCAFEBABE)
+                               .le64(0x0102030405060708ull)
+                               .syncsafe32(300)
+                               .str();
   tags::MemorySource src(data);
   tags::Cursor c(src);
   EXPECT_EQ(c.be16(), 0x1234u);
