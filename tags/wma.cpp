@@ -40,7 +40,7 @@ constexpr Guid asfGuid(const char (&text)[37]) {
   return g;
 }
 
-// The objects this reader knows, from the published ASF specification.
+// The objects this reader knows, with the GUIDs ASF 1.20 gives them.
 constexpr Guid kHeaderObject = asfGuid("75B22630-668E-11CF-A6D9-00AA0062CE6C");
 constexpr Guid kContentDescriptionObject = asfGuid("75B22633-668E-11CF-A6D9-00AA0062CE6C");
 constexpr Guid kExtendedContentDescriptionObject = asfGuid("D2D0A440-E307-11D2-97F0-00A0C95EA850");
