@@ -42,16 +42,19 @@ const TextFrame kTextFrames[] = {
 bool isFrameIdByte(std::uint8_t b) { return (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9'); }
 
 // Whether a frame ending at `at` is followed by what may follow a frame: the tag's end (or
-// the file's, for a tag cut short), the zero padding, or another ID3v2.4 frame id.
+// the file's, for a tag cut short), the padding, or another ID3v2.4 frame id. Padding must
+// be zero for a whole frame header (or up to the tag's end): a lone zero byte is common in
+// image data that a wrong size may land in.
 bool isFrameBoundary(Cursor& cur, std::uint64_t at, std::uint64_t tagEnd) {
   if (at == tagEnd) return true;
   if (at > tagEnd) return false;
   if (at == cur.size()) return true;
-  std::uint8_t id[4];
+  std::uint8_t next[10];
+  const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof next, tagEnd - at));
   cur.seek(at);
-  if (!cur.read(id, sizeof id)) return false;
-  if (id[0] == 0) return true;
-  return std::all_of(id, id + sizeof id, isFrameIdByte);
+  if (!cur.read(next, n)) return false;
+  if (std::all_of(next, next + n, [](std::uint8_t b) { return b == 0; })) return true;
+  return n >= 4 && std::all_of(next, next + 4, isFrameIdByte);
 }
 
 // ID3v2.4 frame sizes are syncsafe (ID3v2.4 section 4), yet some writers stored plain
@@ -172,9 +175,9 @@ std::string decodeFrameText(const std::uint8_t* body, std::size_t size, Language
         if (p[i] != 0) out.push_back(static_cast<char>(p[i]));
       return out;
     }
-    case 1:  // UTF-16 with byte-order mark
+    case 1:  // UTF-16 with byte-order marks; a string without one is taken as little-endian
       return decodeUtf16(p, n, false);
-    case 2:  // UTF-16BE without one (ID3v2.4)
+    case 2:  // UTF-16BE, by ID3v2.4 without byte-order mark
       return decodeUtf16(p, n, true);
     case 3:
       // UTF-8 up to its first NUL: an empty description is stepped over, a non-empty one is
