@@ -17,9 +17,6 @@ namespace {
 constexpr std::uint8_t kMarker[4] = {'f', 'L', 'a', 'C'};
 constexpr unsigned kStreamInfo = 0;
 constexpr unsigned kVorbisComment = 4;
-// Type 127 is invalid in the FLAC format so that a frame's sync code (0xFFF8...) is never
-// taken for a block header: when the last-block flag is missing, the audio starts here.
-constexpr unsigned kInvalidType = 127;
 
 const VorbisField kFlacFields[] = {
     {"ARTIST", &SongInfo::artist},     {"ALBUM", &SongInfo::album},
@@ -86,7 +83,6 @@ bool readFlacInfo(Source& source, SongInfo& info) {
     const bool last = (header[0] & 0x80) != 0;
     const unsigned type = header[0] & 0x7Fu;
     const std::uint32_t length = be24(header + 1);
-    if (type == kInvalidType) break;
     const std::uint64_t body = cursor.tell();
     if (length > 0) {
       if (type == kStreamInfo) {
