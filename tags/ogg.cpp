@@ -153,7 +153,7 @@ std::int32_t lastGranule(Cursor& cursor) {
   // Window i (from 1) starts i + 4 bytes before the end of the file.
   for (std::uint64_t i = 1; i <= kScanWindows && i + 4 <= span; ++i) {
     const std::size_t at = static_cast<std::size_t>(span - (i + 4));
-    if (compareBytes(tail.data() + at, kCapture, 4) != 0) continue;
+    if (tail[at] != 'O' || compareBytes(tail.data() + at, kCapture, 4) != 0) continue;
     const std::uint8_t flags = at + 5 < span ? tail[at + 5] : 0;
     if (flags != 4) continue;
     // Bytes past the end of the file read as zero.
