@@ -251,6 +251,13 @@ SongRename renameSong(const std::string& path, const std::string& folder) {
   return song;
 }
 
+SongRename renameRowSong(const std::string& rowPath, std::string& currentSongPath,
+                         std::string& songFolder) {
+  currentSongPath = rowPath;
+  songFolder = songFolderOf(currentSongPath);
+  return renameSong(currentSongPath, songFolder);
+}
+
 // ---- the manual rename -------------------------------------------------------------------
 
 ManualRename manualRename(const std::string& currentSongPath, const std::string& songFolder,

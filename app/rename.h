@@ -128,6 +128,12 @@ void applyRename(const std::string& path, SongRename& song);
 // `songFolder` = songFolderOf(`currentSongPath`).
 SongRename renameSong(const std::string& path, const std::string& folder);
 
+// One song of the window's rename run: `currentSongPath` becomes the row's path and
+// `songFolder` that song's own folder (so songs added from several folders each stay in
+// theirs, and the lyrics window renames into the right one), then the song is renamed.
+SongRename renameRowSong(const std::string& rowPath, std::string& currentSongPath,
+                         std::string& songFolder);
+
 // ---- the manual rename -------------------------------------------------------------------
 
 struct ManualRename {
