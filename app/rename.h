@@ -64,10 +64,10 @@ struct Intake {
   std::string lastExamined;       // what `currentSongPath` holds afterwards
 };
 
-// Adds delivered paths to the list: each path in turn becomes a row, until one that is not
-// an accepted song. That path and every one after it are left out; the caller reports it
-// ("不是有效的音频文件") in the box of its intake. Each added song's tags are read with
-// `readInfo` (tags::readSongInfo in the program).
+// The rows that delivered paths add to the list: each path in turn becomes a row, until one
+// that is not an accepted song. That path and every one after it are left out; the caller
+// reports it ("不是有效的音频文件") in the box of its intake. Each added song's tags are
+// read with `readInfo` (tags::readSongInfo in the program) while its row is made.
 using SongInfoReader = std::string (*)(const std::string& path);
 Intake addPaths(const std::vector<std::string>& paths,
                 SongInfoReader readInfo = &tags::readSongInfo);
