@@ -1,8 +1,8 @@
 # Lyrivane: the two commands of the quick start, and the rest of the developer's tasks.
 #   make run [ARGS="info song.mp3"]   install what is missing, build, run the demo or the CLI
 #   make test                         every test: native, then the Windows ones under Wine
-.PHONY: run test deps native windows test-native test-windows gui fuzz bench format \
-        format-check clean
+.PHONY: run test deps native windows test-native test-windows test-fuzz gui fuzz bench \
+        format format-check clean
 
 BUILD  := build
 NATIVE := $(BUILD)/native
@@ -30,7 +30,7 @@ else
 	@$(NATIVE)/lyrivane $(ARGS)
 endif
 
-test: test-native test-windows
+test: test-native test-windows test-fuzz
 
 test-native: native
 	@echo "== native tests"
@@ -44,6 +44,19 @@ test-windows: windows
 	   echo "== Windows GUI tests under Wine"; \
 	   scripts/wine.sh run -t $(WINE_TIMEOUT) $(WINDOWS)/lyrivane_gui_tests.exe --gtest_brief=1; \
 	 fi
+
+# Every reader is fuzzed briefly by `make test`; `make fuzz FUZZ_SECONDS=3600` for real.
+FUZZ_SECONDS ?= 600
+test-fuzz: deps
+	@echo "== fuzzing each reader briefly"
+	@scripts/fuzz.sh 10
+
+fuzz: deps
+	@scripts/fuzz.sh $(FUZZ_SECONDS)
+
+# Files per second of `lyrivane info` against a TagLib reader, measured in the same run.
+bench: native
+	@scripts/bench.sh
 
 gui: windows
 	@scripts/wine.sh run --display $(WINDOWS)/Lyrivane.exe $(ARGS)

@@ -14,8 +14,8 @@ packages=(
   clang libclang-rt-14-dev llvm
   # encoders and taggers that make real song files for the demo and the tests
   lame flac vorbis-tools ffmpeg python3 python3-mutagen eyed3
-  # the peer reader of the benchmark
-  libtag1-dev
+  # the peer reader of the benchmark, and GNU time for its peak memory
+  libtag1-dev time
 )
 
 missing=()
@@ -43,4 +43,3 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
 fi
-echo "dependencies ready"

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Makes a folder of small sample songs with real tags, encoded by real encoders.
 
-Usage: make_demo_songs.py FOLDER
+Usage: make_demo_songs.py FOLDER [SECONDS]
 
 The songs are two seconds of tone each, encoded by lame, flac, oggenc and ffmpeg, then
 tagged the way common taggers do: MP3 with an ID3v2.3 tag in UTF-16 text and MP3 with only a
@@ -38,10 +38,11 @@ def id3v1_gbk(title, artist, album):
 
 def main():
     folder = sys.argv[1]
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 2
     if os.path.exists(folder):
         shutil.rmtree(folder)
     os.makedirs(folder)
-    wav = tone(folder)
+    wav = tone(folder, seconds)
 
     mp3 = os.path.join(folder, "track01.mp3")
     run("lame", "--quiet", "-b", "128", wav, mp3)

@@ -133,6 +133,10 @@ SongKind songKindOf(const std::string& path) {
 void readSongKind(SongKind kind, const std::string& path, SongInfo& info) {
   if (kind == SongKind::unknown) return;
   FileSource file(path);
+  readSongKind(kind, file, info);
+}
+
+void readSongKind(SongKind kind, Source& file, SongInfo& info) {
   switch (kind) {
     case SongKind::wma:
       readWmaInfo(file, info);

@@ -19,8 +19,8 @@ TEST(CliInfo, PrintsOneTabSeparatedLinePerPath) {
   const std::string song = platform::localToUtf8(dir.write("歌.mp3", std::string(300, 'x')));
   const std::string clip = platform::localToUtf8(dir.write("clip.mp4", "x"));
   const std::string missing = platform::localToUtf8(dir.path()) + "missing.flac";
-  const auto r = runCommand(info(shellQuote(song) + " " + shellQuote(clip) + " " +
-                                 shellQuote(missing)));
+  const auto r =
+      runCommand(info(shellQuote(song) + " " + shellQuote(clip) + " " + shellQuote(missing)));
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out, song + "\t - \n" + clip + "\t无法获取歌曲信息\n" + missing + "\t - \n");
 }
@@ -33,8 +33,8 @@ TEST(CliInfo, JsonListsEveryFieldOfTheRecord) {
   EXPECT_NE(r.out.find("\"path\": \"" + platform::localToUtf8(dir.path()) + "a\\\"b.ogg\""),
             std::string::npos)
       << r.out;
-  for (const char* field : {"\"summary\": \" - \"", "\"artist\": \"\"", "\"trackIndex\": \"\"",
-                            "\"picture\": 0"})
+  for (const char* field :
+       {"\"summary\": \" - \"", "\"artist\": \"\"", "\"trackIndex\": \"\"", "\"picture\": 0"})
     EXPECT_NE(r.out.find(field), std::string::npos) << field << "\n" << r.out;
   // The output is one JSON array that a JSON parser accepts.
   const auto parsed = runCommand(info("--json " + shellQuote(song)) +
@@ -46,8 +46,7 @@ TEST(CliInfo, JsonListsEveryFieldOfTheRecord) {
 TEST(CliInfo, UsageErrorsExitWithTwo) {
   EXPECT_EQ(runCommand(info("")).exitCode, 2);
   EXPECT_EQ(runCommand(info("--bogus x.mp3")).exitCode, 2);
-  EXPECT_EQ(runCommand(testing_support::lyrivaneBinary() + " frobnicate 2>/dev/null").exitCode,
-            2);
+  EXPECT_EQ(runCommand(testing_support::lyrivaneBinary() + " frobnicate 2>/dev/null").exitCode, 2);
   EXPECT_EQ(runCommand(info("--help")).exitCode, 0);
   // "--" ends the options: a file may be called "--json".
   const auto r = runCommand(info("-- --json"));
