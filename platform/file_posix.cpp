@@ -43,8 +43,8 @@ std::size_t ReadOnlyFile::readAt(std::uint64_t offset, void* out, std::size_t n)
   std::size_t done = 0;
   auto* dst = static_cast<char*>(out);
   while (done < n) {
-    const ssize_t r = pread(static_cast<int>(handle_), dst + done, n - done,
-                            static_cast<off_t>(offset + done));
+    const ssize_t r =
+        pread(static_cast<int>(handle_), dst + done, n - done, static_cast<off_t>(offset + done));
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) break;
     done += static_cast<std::size_t>(r);
@@ -69,8 +69,7 @@ MoveResult moveFileNoReplace(const std::string& from, const std::string& to) {
   struct stat st {};
   if (lstat(src.c_str(), &st) != 0) return MoveResult::sourceMissing;
   // renameat2 is atomic; glibc 2.36 has no wrapper everywhere, so call it by number.
-  if (syscall(SYS_renameat2, AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(),
-              RENAME_NOREPLACE) == 0)
+  if (syscall(SYS_renameat2, AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0)
     return MoveResult::moved;
   if (errno == EEXIST) return MoveResult::targetExists;
   if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return MoveResult::failed;

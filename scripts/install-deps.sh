@@ -16,8 +16,8 @@ packages=(
   lame flac vorbis-tools ffmpeg python3 python3-mutagen eyed3
   # the Monkey's Audio encoder (jmac), a Java program
   libjmac-java default-jre-headless
-  # the peer reader of the benchmark
-  libtag1-dev
+  # the peer reader of the benchmark, and GNU time for its peak memory
+  libtag1-dev time
 )
 
 missing=()
@@ -45,4 +45,3 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
   $SUDO locale-gen >/dev/null
 fi
-echo "dependencies ready"

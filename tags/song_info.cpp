@@ -17,16 +17,26 @@
 namespace tags {
 
 const SongInfoTextField kSongInfoTextFields[21] = {
-    {"artist", &SongInfo::artist},         {"title", &SongInfo::title},
-    {"album", &SongInfo::album},           {"copyright", &SongInfo::copyright},
-    {"comment", &SongInfo::comment},       {"track", &SongInfo::track},
-    {"encoder", &SongInfo::encoder},       {"genre", &SongInfo::genre},
-    {"lyrics", &SongInfo::lyrics},         {"year", &SongInfo::year},
-    {"url", &SongInfo::url},               {"composer", &SongInfo::composer},
-    {"sdkVersion", &SongInfo::sdkVersion}, {"reserved", &SongInfo::reserved},
-    {"bitRate", &SongInfo::bitRate},       {"sampleRate", &SongInfo::sampleRate},
-    {"channels", &SongInfo::channels},     {"performer", &SongInfo::performer},
-    {"description", &SongInfo::description}, {"duration", &SongInfo::duration},
+    {"artist", &SongInfo::artist},
+    {"title", &SongInfo::title},
+    {"album", &SongInfo::album},
+    {"copyright", &SongInfo::copyright},
+    {"comment", &SongInfo::comment},
+    {"track", &SongInfo::track},
+    {"encoder", &SongInfo::encoder},
+    {"genre", &SongInfo::genre},
+    {"lyrics", &SongInfo::lyrics},
+    {"year", &SongInfo::year},
+    {"url", &SongInfo::url},
+    {"composer", &SongInfo::composer},
+    {"sdkVersion", &SongInfo::sdkVersion},
+    {"reserved", &SongInfo::reserved},
+    {"bitRate", &SongInfo::bitRate},
+    {"sampleRate", &SongInfo::sampleRate},
+    {"channels", &SongInfo::channels},
+    {"performer", &SongInfo::performer},
+    {"description", &SongInfo::description},
+    {"duration", &SongInfo::duration},
     {"trackIndex", &SongInfo::trackIndex},
 };
 
@@ -54,8 +64,8 @@ std::string utf16ToLocal(const std::vector<std::uint8_t>& utf16le) {
 std::vector<std::uint8_t> utf8ToUtf16(const std::vector<std::uint8_t>& utf8) {
   const auto* begin = reinterpret_cast<const char*>(utf8.data());
   const void* nul = utf8.empty() ? nullptr : std::memchr(begin, 0, utf8.size());
-  const std::size_t n = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin)
-                            : utf8.size();
+  const std::size_t n =
+      nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : utf8.size();
   if (n == 0) return {};
   const std::u16string units = platform::decodeUtf8(std::string(begin, n));
   std::vector<std::uint8_t> out;
@@ -123,6 +133,10 @@ SongKind songKindOf(const std::string& path) {
 void readSongKind(SongKind kind, const std::string& path, SongInfo& info) {
   if (kind == SongKind::unknown) return;
   FileSource file(path);
+  readSongKind(kind, file, info);
+}
+
+void readSongKind(SongKind kind, Source& file, SongInfo& info) {
   switch (kind) {
     case SongKind::wma:
       readWmaInfo(file, info);

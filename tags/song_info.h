@@ -67,6 +67,8 @@ SongKind songKindOf(const std::string& path);
 
 // Runs the reading sequence of `kind` on `info`, opening the file once.
 void readSongKind(SongKind kind, const std::string& path, SongInfo& info);
+class Source;
+void readSongKind(SongKind kind, Source& source, SongInfo& info);
 
 // The list's summary of a song: title + " - " + artist, or "无法获取歌曲信息" for an
 // unknown suffix (then nothing is read).

@@ -16,20 +16,30 @@ std::size_t MemorySource::readAt(std::uint64_t offset, std::uint8_t* out, std::s
 std::size_t FileSource::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) {
   if (!file_.isOpen() || offset >= file_.size()) return 0;
   if (n >= kBlock) return file_.readAt(offset, out, n);
-  const bool inBlock = blockLength_ > 0 && offset >= blockStart_ &&
-                       offset - blockStart_ + n <= blockLength_;
-  if (!inBlock) {
-    // Aligned blocks keep neighbouring small reads in one system call; a read that would
-    // straddle a block boundary starts its own block at its offset.
+  int use = -1;
+  for (int i = 0; i < 2; ++i) {
+    const Block& b = blocks_[i];
+    if (b.length > 0 && offset >= b.start && offset - b.start + n <= b.length) use = i;
+  }
+  if (use < 0) {
+    // Refill the block used least recently. Aligned blocks keep neighbouring small reads
+    // in one system call; a read that would straddle a boundary starts its own block.
+    use = 1 - lastUsed_;
+    Block& b = blocks_[use];
     std::uint64_t start = offset - offset % kBlock;
     if (offset - start + n > kBlock) start = offset;
-    blockStart_ = start;
-    blockLength_ = file_.readAt(start, block_, kBlock);
-    if (offset - blockStart_ >= blockLength_) return 0;
+    b.start = start;
+    b.length = file_.readAt(start, b.bytes, kBlock);
+    if (offset - b.start >= b.length) {
+      b.length = 0;
+      return 0;
+    }
   }
-  const std::size_t at = static_cast<std::size_t>(offset - blockStart_);
-  const std::size_t count = n < blockLength_ - at ? n : blockLength_ - at;
-  std::memcpy(out, block_ + at, count);
+  lastUsed_ = use;
+  const Block& b = blocks_[use];
+  const std::size_t at = static_cast<std::size_t>(offset - b.start);
+  const std::size_t count = n < b.length - at ? n : b.length - at;
+  std::memcpy(out, b.bytes + at, count);
   return count;
 }
 

@@ -35,8 +35,9 @@ class MemorySource : public Source {
   std::size_t size_;
 };
 
-// A song file opened for reading (writers excluded), with a small block cache: readers
-// ask for a few bytes at a time, mostly near the start and the end of the file.
+// A song file opened for reading (writers excluded), with a small cache of two blocks:
+// readers ask for a few bytes at a time, mostly near the start and near the end of the
+// file, and the MP3 sequence goes back and forth between the two.
 class FileSource : public Source {
  public:
   explicit FileSource(const std::string& path) : file_(path) {}
@@ -46,10 +47,14 @@ class FileSource : public Source {
 
  private:
   static constexpr std::size_t kBlock = 16384;
+  struct Block {
+    std::uint64_t start = 0;
+    std::size_t length = 0;  // 0: nothing cached
+    std::uint8_t bytes[kBlock];
+  };
   platform::ReadOnlyFile file_;
-  std::uint8_t block_[kBlock];
-  std::uint64_t blockStart_ = 0;
-  std::size_t blockLength_ = 0;  // 0: nothing cached
+  Block blocks_[2];
+  int lastUsed_ = 0;
 };
 
 }  // namespace tags

@@ -48,7 +48,9 @@ TEST(LocalText, UnpairedSurrogateBecomesQuestionMark) {
 
 TEST(LocalText, InvalidLocalBytesBecomeReplacementCharacters) {
   // 0xFF never starts a GB18030 character; 0x81 alone at the end is cut short.
-  EXPECT_EQ(platform::localToWide("a\xFF" "b\x81"), u"a\uFFFDb\uFFFD");
+  EXPECT_EQ(platform::localToWide("a\xFF"
+                                  "b\x81"),
+            u"a\uFFFDb\uFFFD");
   EXPECT_EQ(platform::localToUtf8("\xFF"), "\xEF\xBF\xBD");
 }
 #endif
@@ -62,13 +64,17 @@ struct CharLengthCase {
 TEST(LocalText, CharacterLengthStepsOverDoubleByteCharacters) {
   const CharLengthCase cases[] = {
       {"abc", 0, 1},
-      {"abc", 3, 0},                 // at the end
-      {"abc", 7, 0},                 // past the end
-      {"\xD6\xD0" "a", 0, 2},        // 中
-      {"\xD6\xD0" "a", 2, 1},
-      {"a\xD6", 1, 1},               // a lead byte cut off by the end
-      {"\xB8\x7C", 0, 2},            // trail byte in the ASCII range (|)
-      {"\x81\x40", 0, 2},            // lowest GBK lead and trail
+      {"abc", 3, 0},  // at the end
+      {"abc", 7, 0},  // past the end
+      {"\xD6\xD0"
+       "a",
+       0, 2},  // 中
+      {"\xD6\xD0"
+       "a",
+       2, 1},
+      {"a\xD6", 1, 1},     // a lead byte cut off by the end
+      {"\xB8\x7C", 0, 2},  // trail byte in the ASCII range (|)
+      {"\x81\x40", 0, 2},  // lowest GBK lead and trail
   };
   for (const auto& c : cases)
     EXPECT_EQ(platform::localCharLength(c.text, c.pos), c.expected)
@@ -77,7 +83,9 @@ TEST(LocalText, CharacterLengthStepsOverDoubleByteCharacters) {
 
 #ifndef _WIN32
 TEST(LocalText, CharacterLengthKnowsGb18030FourByteSequences) {
-  const std::string four = "\x95\x32\x82\x36" "x";
+  const std::string four =
+      "\x95\x32\x82\x36"
+      "x";
   EXPECT_EQ(platform::localCharLength(four, 0), 4u);
   EXPECT_EQ(platform::localCharLength(four, 4), 1u);
   EXPECT_EQ(platform::localCharLength("\x95\x32", 0), 2u);  // cut short: what remains
@@ -87,15 +95,16 @@ TEST(LocalText, CharacterLengthKnowsGb18030FourByteSequences) {
 TEST(Utf, DecodesUtf8AndReplacesBadSequences) {
   EXPECT_EQ(platform::decodeUtf8("\xE6\xAD\x8C"), u"歌");
   EXPECT_EQ(platform::decodeUtf8("\xF0\x9F\x98\x80"), u"\U0001F600");
-  EXPECT_EQ(platform::decodeUtf8("a\xC0\xAF" "b"), u"a\uFFFD\uFFFDb");  // overlong
-  EXPECT_EQ(platform::decodeUtf8("\xE6\xAD"), u"\uFFFD");                // truncated
+  EXPECT_EQ(platform::decodeUtf8("a\xC0\xAF"
+                                 "b"),
+            u"a\uFFFD\uFFFDb");                                            // overlong
+  EXPECT_EQ(platform::decodeUtf8("\xE6\xAD"), u"\uFFFD");                  // truncated
   EXPECT_EQ(platform::decodeUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // surrogate
 }
 
 TEST(Utf, EncodesUtf16AndReplacesLoneSurrogates) {
   EXPECT_EQ(platform::encodeUtf8(u"歌\U0001F600"), "\xE6\xAD\x8C\xF0\x9F\x98\x80");
-  EXPECT_EQ(platform::encodeUtf8(std::u16string{static_cast<char16_t>(0xDC00)}),
-            "\xEF\xBF\xBD");
+  EXPECT_EQ(platform::encodeUtf8(std::u16string{static_cast<char16_t>(0xDC00)}), "\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -11,9 +11,15 @@ namespace {
 using testing_support::ByteBuilder;
 
 TEST(Cursor, ReadsWordsInBothByteOrders) {
-  const std::string data =
-      ByteBuilder().be16(0x1234).be24(0x56789A).be32(0xDEADBEEF).le16(0x1234).le32(0xCAFEBABE)
-          .le64(0x0102030405060708ull).syncsafe32(300).str();
+  const std::string data = ByteBuilder()
+                               .be16(0x1234)
+                               .be24(0x56789A)
+                               .be32(0xDEADBEEF)
+                               .le16(0x1234)
+                               .le32(0xCAFEBABE)
+                               .le64(0x0102030405060708ull)
+                               .syncsafe32(300)
+                               .str();
   tags::MemorySource src(data);
   tags::Cursor c(src);
   EXPECT_EQ(c.be16(), 0x1234u);
@@ -62,7 +68,8 @@ TEST(FileSource, ServesReadsAcrossBlocksAndAtTheEnd) {
   ASSERT_TRUE(src.isOpen());
   ASSERT_EQ(src.size(), data.size());
   // Small reads anywhere, including ones that straddle a block boundary, and big ones.
-  for (std::uint64_t off : {0ull, 16380ull, 16384ull, 39990ull, 100ull, 32760ull}) {
+  for (std::uint64_t off : {0ull, 16380ull, 16384ull, 39990ull, 100ull, 32760ull, 39000ull, 5ull,
+                            39999ull, 20000ull, 7ull}) {
     std::uint8_t buf[20];
     const std::size_t n = src.readAt(off, buf, sizeof buf);
     const std::size_t want = std::min<std::size_t>(20, data.size() - off);

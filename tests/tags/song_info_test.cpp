@@ -15,21 +15,28 @@ TEST(SongKindOf, PicksTheReadingSequenceFromTheLastLetters) {
     const char* path;
     SongKind kind;
   } cases[] = {
-      {"D:\\music\\a.mp3", SongKind::mp3},  {"a.MP3", SongKind::mp3},
-      {"xmp3", SongKind::mp3},              {"mp3", SongKind::mp3},
-      {"a.wma", SongKind::wma},             {"a.Ape", SongKind::ape},
-      {"a.ogg", SongKind::ogg},             {"a.flac", SongKind::flac},
-      {"a.FLAC", SongKind::flac},           {"flac", SongKind::flac},
-      {"a.mp4", SongKind::unknown},         {"a.mp3 ", SongKind::unknown},
-      {"", SongKind::unknown},              {"p3", SongKind::unknown},
-      {"a.oga", SongKind::unknown},         {"a.fla", SongKind::unknown},
+      {"D:\\music\\a.mp3", SongKind::mp3},
+      {"a.MP3", SongKind::mp3},
+      {"xmp3", SongKind::mp3},
+      {"mp3", SongKind::mp3},
+      {"a.wma", SongKind::wma},
+      {"a.Ape", SongKind::ape},
+      {"a.ogg", SongKind::ogg},
+      {"a.flac", SongKind::flac},
+      {"a.FLAC", SongKind::flac},
+      {"flac", SongKind::flac},
+      {"a.mp4", SongKind::unknown},
+      {"a.mp3 ", SongKind::unknown},
+      {"", SongKind::unknown},
+      {"p3", SongKind::unknown},
+      {"a.oga", SongKind::unknown},
+      {"a.fla", SongKind::unknown},
   };
   for (const auto& c : cases) EXPECT_EQ(tags::songKindOf(c.path), c.kind) << c.path;
 }
 
 TEST(ReadSongInfo, UnknownSuffixReadsNothing) {
-  EXPECT_EQ(tags::readSongInfo("/no/such/file.mp4"),
-            platform::utf8ToLocal("无法获取歌曲信息"));
+  EXPECT_EQ(tags::readSongInfo("/no/such/file.mp4"), platform::utf8ToLocal("无法获取歌曲信息"));
 }
 
 TEST(ReadSongInfo, MissingOrTaglessFilesOfAKnownKindGiveTheBareSeparator) {
@@ -48,8 +55,13 @@ TEST(FormatDuration, MinutesAndTwoDigitSeconds) {
     std::int32_t seconds;
     const char* text;
   } cases[] = {
-      {0, "00:00"},     {59, "00:59"},   {60, "01:00"},      {600, "10:00"},
-      {7385, "123:05"}, {-5, "00:00"},   {2147483647, "35791394:07"},
+      {0, "00:00"},
+      {59, "00:59"},
+      {60, "01:00"},
+      {600, "10:00"},
+      {7385, "123:05"},
+      {-5, "00:00"},
+      {2147483647, "35791394:07"},
   };
   for (const auto& c : cases) EXPECT_EQ(tags::formatDuration(c.seconds), c.text) << c.seconds;
 }
@@ -77,11 +89,10 @@ TEST(ResetSongInfo, EmptiesEverythingButTrackIndex) {
 }
 
 TEST(SongInfoFields, NamesFollowTheRecordOrder) {
-  const char* expected[] = {"artist",  "title",      "album",      "copyright",  "comment",
-                            "track",   "encoder",    "genre",      "lyrics",     "year",
-                            "url",     "composer",   "sdkVersion", "reserved",   "bitRate",
-                            "sampleRate", "channels", "performer", "description", "duration",
-                            "trackIndex"};
+  const char* expected[] = {
+      "artist",  "title",      "album",    "copyright", "comment",     "track",      "encoder",
+      "genre",   "lyrics",     "year",     "url",       "composer",    "sdkVersion", "reserved",
+      "bitRate", "sampleRate", "channels", "performer", "description", "duration",   "trackIndex"};
   for (int i = 0; i < 21; ++i) EXPECT_STREQ(tags::kSongInfoTextFields[i].name, expected[i]);
 }
 

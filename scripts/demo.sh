@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The main job of `make run`: makes a folder of real sample songs and shows what Lyrivane
+# reads from each, then renames a copy of the folder and shows old -> new.
+set -euo pipefail
+cli=$1
+demo=$2
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+"$root/scripts/make_demo_songs.py" "$demo"
+echo "Sample songs in $demo, as Lyrivane reads them (path, then title - artist):"
+echo
+(cd "$demo" && "$root/$cli" info ./*)
+if "$root/$cli" rename --help >/dev/null 2>&1; then
+  rm -rf "$demo-renamed"
+  cp -r "$demo" "$demo-renamed"
+  echo
+  echo "Renaming a copy in $demo-renamed:"
+  echo
+  (cd "$demo-renamed" && "$root/$cli" rename ./*) || true
+fi
