@@ -9,10 +9,12 @@
 #include "platform/text.h"
 #include "tags/ape.h"
 #include "tests/support/process_posix.h"
+#include "tests/support/song_files_posix.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+using testing_support::jsonField;
 using testing_support::runCommand;
 using testing_support::shellQuote;
 
@@ -40,34 +42,12 @@ std::string makeWave(const testing_support::TempDir& dir, const std::string& nam
   return path;
 }
 
-// The string value of one field of `lyrivane info --json` for a single file (UTF-8).
-std::string jsonField(const std::string& json, const std::string& name) {
-  const std::string marker = "\"" + name + "\": ";
-  const std::size_t at = json.find(marker);
-  if (at == std::string::npos) return "<no " + name + ">";
-  std::size_t i = at + marker.size();
-  if (json[i] != '"') return json.substr(i, json.find_first_of(",}", i) - i);  // a number
-  std::string value;
-  for (++i; i < json.size() && json[i] != '"'; ++i) {
-    if (json[i] == '\\' && i + 1 < json.size()) {
-      const char e = json[++i];
-      value += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e;
-    } else {
-      value += json[i];
-    }
-  }
-  return value;
-}
-
 std::string info(const std::string& localPath) {
   const auto result =
       runCommand(shellQuote(testing_support::lyrivaneBinary()) + " info --json " + q(localPath));
   EXPECT_EQ(result.exitCode, 0) << localPath;
   return result.out;
 }
-
-// mutagen is Debian's python3-mutagen: use Debian's interpreter, whatever PATH says.
-const char kPython[] = "/usr/bin/python3";
 
 TEST(LameFiles, ConstantRateFramesGiveTheTableValues) {
   testing_support::TempDir dir;
@@ -142,7 +122,8 @@ TEST(LameFiles, XingAndInfoHeadersGiveTheAverageRate) {
     EXPECT_EQ(jsonField(json, "sampleRate"), c.sampleRate) << c.lameOptions;
     // mutagen averages over the play time less the encoder's delay and padding, this
     // reader over whole frames: they agree within a few per cent.
-    const auto rate = runCommand(std::string(kPython) + " " + q(script) + " " + q(mp3));
+    const auto rate =
+        runCommand(std::string(testing_support::kDebianPython) + " " + q(script) + " " + q(mp3));
     const double theirs = std::atof(rate.out.c_str()) / 1000;
     const double ours = std::atof(jsonField(json, "bitRate").c_str());
     EXPECT_GT(theirs, 0) << c.lameOptions;
@@ -167,7 +148,7 @@ TEST(ApeOnMp3, AnApev2TagBeforeId3v1IsReadFirst) {
                                        "t['Lyrics'] = 'first line\\nsecond line'\n"
                                        "t['Year'] = '2001'\n"
                                        "t.save(sys.argv[1])\n");
-  ASSERT_TRUE(run(std::string(kPython) + " " + q(script) + " " + q(mp3)));
+  ASSERT_TRUE(run(std::string(testing_support::kDebianPython) + " " + q(script) + " " + q(mp3)));
   // eyeD3 appends an ID3v1 tag behind the APEv2 tag, and writes no ID3v2 tag with -1.
   ASSERT_TRUE(run("eyeD3 --quiet -1 -t 'Ape Song' -a 'Real Singer' " + q(mp3) + " >/dev/null"));
 
@@ -239,7 +220,8 @@ TEST(MonkeysAudioFiles, JmacFilesTaggedByMutagen) {
     const std::string ape = dir.path() + stem + ".ape";
     if (!run(std::string("jmac ") + c.level + " " + q(wave) + " " + q(ape) + " >/dev/null"))
       continue;
-    if (!run(std::string(kPython) + " " + q(tagScript) + " " + q(ape))) continue;
+    if (!run(std::string(testing_support::kDebianPython) + " " + q(tagScript) + " " + q(ape)))
+      continue;
     const std::string json = info(ape);
     EXPECT_EQ(jsonField(json, "summary"), "月亮代表我的心 - 邓丽君") << stem;
     EXPECT_EQ(jsonField(json, "year"), "1977") << stem;
@@ -261,7 +243,7 @@ TEST(MonkeysAudioFiles, JmacFilesTaggedByMutagen) {
                                           "t = ID3()\n"
                                           "t.add(TIT2(encoding=3, text='id3 title'))\n"
                                           "t.save(sys.argv[1])\n");
-  ASSERT_TRUE(run(std::string(kPython) + " " + q(id3Script) + " " + q(ape)));
+  ASSERT_TRUE(run(std::string(testing_support::kDebianPython) + " " + q(id3Script) + " " + q(ape)));
   ASSERT_EQ(testing_support::TempDir::read(ape).compare(0, 3, "ID3"), 0);
   const std::string json = info(ape);
   EXPECT_EQ(jsonField(json, "duration"), "01:01");

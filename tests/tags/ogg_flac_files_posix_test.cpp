@@ -9,44 +9,15 @@
 #include <sstream>
 
 #include "tests/support/process_posix.h"
+#include "tests/support/song_files_posix.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+using testing_support::jsonField;
+using testing_support::keyValues;
 using testing_support::runCommand;
 using testing_support::shellQuote;
-
-// The Debian python3 carries mutagen; a python3 earlier on PATH may not.
-const char kPython[] = "/usr/bin/python3";
-
-// One string field of the first record of `lyrivane info --json` output.
-std::string jsonField(const std::string& json, const std::string& name) {
-  const std::string key = "\"" + name + "\": \"";
-  std::size_t at = json.find(key);
-  if (at == std::string::npos) return "<no " + name + ">";
-  std::string value;
-  for (at += key.size(); at < json.size() && json[at] != '"'; ++at) {
-    if (json[at] == '\\' && at + 1 < json.size()) {
-      const char e = json[++at];
-      value += e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
-    } else {
-      value += json[at];
-    }
-  }
-  return value;
-}
-
-// Splits "key=value" lines printed by a helper script.
-std::map<std::string, std::string> keyValues(const std::string& out) {
-  std::map<std::string, std::string> values;
-  std::istringstream lines(out);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const std::size_t eq = line.find('=');
-    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  return values;
-}
 
 long long fileSize(const std::string& path) {
   struct stat st;
@@ -81,7 +52,8 @@ class OggFlacFiles : public ::testing::Test {
   // What mutagen finds in an Ogg Vorbis file: vendor, samples (the last granule), rate and
   // channels, and how many pages carry the header packets.
   std::map<std::string, std::string> oggFacts(const std::string& path) {
-    return keyValues(sh(std::string(kPython) + " - " + shellQuote(path) + R"( <<'EOF'
+    return keyValues(
+        sh(std::string(testing_support::kDebianPython) + " - " + shellQuote(path) + R"( <<'EOF'
 import sys
 from mutagen.oggvorbis import OggVorbis
 from mutagen.ogg import OggPage
@@ -163,7 +135,7 @@ TEST_F(OggFlacFiles, ACoverPictureSpanningPagesBeforeTheTitle) {
   const std::string ogg = dir.path() + "cover.ogg";
   sh("oggenc -Q -o " + shellQuote(ogg) + " " + shellQuote(wave("cover.wav", 2, 44100, 1.0)));
   // mutagen writes the comments in the order given, on pages of about 4 KiB.
-  sh(std::string(kPython) + " - " + shellQuote(ogg) + R"( <<'EOF'
+  sh(std::string(testing_support::kDebianPython) + " - " + shellQuote(ogg) + R"( <<'EOF'
 import base64, sys
 from mutagen.oggvorbis import OggVorbis
 from mutagen.flac import Picture
@@ -269,7 +241,7 @@ TEST_F(OggFlacFiles, FlacBehindAnId3v2TagIsNotRead) {
   const std::string flac = dir.path() + "id3.flac";
   sh("flac -s -f -T 'TITLE=Hidden' -o " + shellQuote(flac) + " " +
      shellQuote(wave("id3.wav", 2, 44100, 0.5)));
-  sh(std::string(kPython) +
+  sh(std::string(testing_support::kDebianPython) +
      " -c 'import sys; from mutagen.id3 import ID3, TIT2; t = ID3(); "
      "t.add(TIT2(encoding=3, text=\"ID3 title\")); t.save(sys.argv[1])' " +
      shellQuote(flac));
