@@ -8,6 +8,7 @@
 
 #include "platform/text.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/sparse_source.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -218,34 +219,12 @@ TEST(FlacFiles, NotFlacMissingAndTruncated) {
   }
 }
 
-// A file of any size that holds `head` at its start and zeros after it, counting what the
-// reader asks of it.
-class CountingSource : public tags::Source {
- public:
-  CountingSource(std::string head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
-  bool isOpen() const override { return true; }
-  std::uint64_t size() const override { return size_; }
-  std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
-    if (offset >= size_) return 0;
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - offset));
-    bytesRead += count;
-    for (std::size_t i = 0; i < count; ++i)
-      out[i] = offset + i < head_.size() ? static_cast<std::uint8_t>(head_[offset + i]) : 0;
-    return count;
-  }
-  std::uint64_t bytesRead = 0;
-
- private:
-  std::string head_;
-  std::uint64_t size_;
-};
-
 TEST(FlacCost, OnlyTheMetadataIsReadWhateverTheFileOrPictureSize) {
   const std::string head = "fLaC" + block(kStreamInfo, streamInfo(44100, 2, 16, 441000)) +
                            block(kPicture, std::string(4'000'000, '\xD8')) +
                            block(kVorbisComment, vorbisComment({"TITLE=t"}), true);
-  CountingSource small(head, 5'000'000);
-  CountingSource large(head, 500'000'000);
+  testing_support::SparseSource small(head, 5'000'000);
+  testing_support::SparseSource large(head, 500'000'000);
   SongInfo info;
   EXPECT_TRUE(tags::readFlacInfo(small, info));
   EXPECT_TRUE(tags::readFlacInfo(large, info));

@@ -9,44 +9,12 @@
 
 #include "platform/text.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/sparse_source.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using testing_support::ByteBuilder;
-
-// A file of any size that holds given bytes at its start and end and zeros between, and
-// counts what readers ask of it.
-class SparseSource : public tags::Source {
- public:
-  SparseSource(std::string head, std::uint64_t size, std::string tail = "")
-      : head_(std::move(head)), tail_(std::move(tail)), size_(size) {}
-  bool isOpen() const override { return true; }
-  std::uint64_t size() const override { return size_; }
-  std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
-    ++reads;
-    if (offset >= size_) return 0;
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - offset));
-    bytesRead += count;
-    const std::uint64_t tailStart = size_ - tail_.size();
-    for (std::size_t i = 0; i < count; ++i) {
-      const std::uint64_t at = offset + i;
-      char c = 0;
-      if (at < head_.size())
-        c = head_[static_cast<std::size_t>(at)];
-      else if (at >= tailStart)
-        c = tail_[static_cast<std::size_t>(at - tailStart)];
-      out[i] = static_cast<std::uint8_t>(c);
-    }
-    return count;
-  }
-  int reads = 0;
-  std::uint64_t bytesRead = 0;
-
- private:
-  std::string head_, tail_;
-  std::uint64_t size_;
-};
 
 // An ID3v2 header whose probe length is `length` (the probe adds 10 and does not mask).
 std::string id3v2Tag(std::uint32_t length) {
@@ -103,7 +71,7 @@ TEST(IsMpegFrameHeader, EachTestRejectsItsField) {
 
 TEST(ReadMpegInfo, ConstantRateFileAfterAnId3v2Tag) {
   // 4096-byte tag, then the first frame, 5,000,000 bytes in all: 312.244 s.
-  SparseSource file(id3v2Tag(4096) + kJointFrame, 5000000);
+  testing_support::SparseSource file(id3v2Tag(4096) + kJointFrame, 5000000);
   const tags::SongInfo info = read(file);
   EXPECT_EQ(info.duration, "05:12");
   EXPECT_EQ(info.bitRate, "128");
@@ -116,8 +84,8 @@ TEST(ReadMpegInfo, AnId3v1TagIsLeftOutOfThePlayTime) {
   // 4,992,064 audio bytes are 312.004 s at 16,000 bytes a second; without the last 128
   // they are 311.996 s.
   const std::uint64_t size = 4096 + 4992064;
-  SparseSource plain(id3v2Tag(4096) + kJointFrame, size);
-  SparseSource tagged(id3v2Tag(4096) + kJointFrame, size, id3v1Tag());
+  testing_support::SparseSource plain(id3v2Tag(4096) + kJointFrame, size);
+  testing_support::SparseSource tagged(id3v2Tag(4096) + kJointFrame, size, id3v1Tag());
   EXPECT_EQ(read(plain).duration, "05:12");
   EXPECT_EQ(read(tagged).duration, "05:11");
 }
@@ -148,7 +116,7 @@ TEST(ReadMpegInfo, HeaderFieldsComeFromTheTables) {
       {"\xFF\xE5\xA4\x40", "MPEG 2.5 Layer II", "96", "12000", "立体声(Joint)", "00:08"},
   };
   for (const auto& c : cases) {
-    SparseSource file(c.header, 100000);
+    testing_support::SparseSource file(c.header, 100000);
     const tags::SongInfo info = read(file);
     EXPECT_EQ(info.encoder, c.encoder) << c.encoder << " " << c.bitRate;
     EXPECT_EQ(info.bitRate, c.bitRate) << c.encoder << " " << c.bitRate;
@@ -275,13 +243,13 @@ TEST(ReadMpegInfo, ReadCostDoesNotGrowWithTheFile) {
   // each cost one bulk read, whatever the file's size.
   const std::string head = id3v2Tag(3000) + std::string(2000, '\x55') + kJointFrame +
                            std::string(400, '\0') + xing("Xing", 10000, 5000000);
-  SparseSource small(head, 5ull * 1000 * 1000, id3v1Tag());
-  SparseSource huge(head, 500ull * 1000 * 1000, id3v1Tag());
+  testing_support::SparseSource small(head, 5ull * 1000 * 1000, id3v1Tag());
+  testing_support::SparseSource huge(head, 500ull * 1000 * 1000, id3v1Tag());
   EXPECT_EQ(read(small).bitRate, "153");
   EXPECT_EQ(read(huge).bitRate, "153");
   EXPECT_EQ(small.reads, huge.reads);
   EXPECT_EQ(small.bytesRead, huge.bytesRead);
-  EXPECT_LE(huge.reads, 6);
+  EXPECT_LE(huge.reads, 6u);
   EXPECT_LT(huge.bytesRead, 8192u);
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/text.h"
 #include "tests/support/byte_builder.h"
+#include "tests/support/sparse_source.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -351,35 +352,11 @@ TEST(OggFiles, NotOggMissingAndTruncated) {
   }
 }
 
-// A file of any size that holds `head` at its start and zeros after it, counting what the
-// reader asks of it.
-class CountingSource : public tags::Source {
- public:
-  CountingSource(std::string head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
-  bool isOpen() const override { return true; }
-  std::uint64_t size() const override { return size_; }
-  std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override {
-    ++reads;
-    if (offset >= size_) return 0;
-    const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(n, size_ - offset));
-    bytesRead += count;
-    for (std::size_t i = 0; i < count; ++i)
-      out[i] = offset + i < head_.size() ? static_cast<std::uint8_t>(head_[offset + i]) : 0;
-    return count;
-  }
-  std::size_t reads = 0;
-  std::uint64_t bytesRead = 0;
-
- private:
-  std::string head_;
-  std::uint64_t size_;
-};
-
 TEST(OggCost, TheTailIsScannedInOneReadWhateverTheFileSize) {
   OggBuilder ogg;
   ogg.packet(identification(2, 44100), 2).packet(commentHeader({"TITLE=t", "ARTIST=a"}));
-  CountingSource small(ogg.str(), 5'000'000);
-  CountingSource large(ogg.str(), 500'000'000);
+  testing_support::SparseSource small(ogg.str(), 5'000'000);
+  testing_support::SparseSource large(ogg.str(), 500'000'000);
   SongInfo info;
   EXPECT_TRUE(tags::readOggInfo(small, info));
   EXPECT_TRUE(tags::readOggInfo(large, info));
