@@ -12,6 +12,8 @@ const char kUsage[] =
     "usage: lyrivane COMMAND [OPTIONS] ARGS...\n"
     "commands:\n"
     "  info [--json] PATH...      show each song's title - artist (or every tag field)\n"
+    "  lookup [--service baidu|soso] [--json] LYRICS...\n"
+    "                             find song titles from a line of lyrics\n"
     "run 'lyrivane COMMAND --help' for a command's options.\n";
 
 struct Command {
@@ -21,6 +23,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", cli::runInfo},
+    {"lookup", cli::runLookup},
 };
 
 }  // namespace
