@@ -152,6 +152,7 @@ Response send(const Request& request) {
   // WinINet's proxy list "http=..." serves http addresses only.
   const std::string proxy = request.proxy.empty() || a.secure ? "" : "http://" + request.proxy;
   curl_easy_setopt(curl, CURLOPT_PROXY, proxy.c_str());
+  curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                    static_cast<long>(request.limits.connectTimeout.count()));

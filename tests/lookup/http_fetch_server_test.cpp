@@ -206,6 +206,31 @@ TEST(HttpFetchServer, UnreachableServerGivesAnEmptyBody) {
   EXPECT_LT(t.seconds, 3.0);
 }
 
+TEST(HttpFetchServer, NamedProxyGetsTheWholeAddress) {
+  HttpTestServer proxy(testing_support::answerWith(testing_support::httpAnswer(200, "proxied")));
+  // 127.0.0.2 is loopback too: were the proxy ignored, nothing would leave the machine.
+  const std::string url = "http://127.0.0.2:9/m?word=%61";
+  EXPECT_EQ(lookup::bodyText(lookup::HttpFetch(url, "", proxy.hostPort())), "proxied");
+  const auto requests = proxy.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].requestLine, "GET " + url + " HTTP/1.1");
+  EXPECT_EQ(requests[0].header("Referer"), url);
+}
+
+TEST(HttpFetchServer, HttpsAddressSpeaksTlsToTheNamedPort) {
+  // The tests' server speaks plain HTTP only: a secure fetch reaches its port but never
+  // sends it a readable request, and ends without a page.
+  HttpTestServer server(testing_support::answerWith(testing_support::httpAnswer(200, "plain")));
+  const std::string url = "https://127.0.0.1:" + std::to_string(server.port()) + "/secure";
+  const Timed t = timedFetch(url);
+  EXPECT_NE(t.result.outcome, FetchOutcome::complete);
+  EXPECT_NE(lookup::bodyText(t.result.body), "plain");
+  EXPECT_LT(t.seconds, 4.5);
+  server.stop();
+  EXPECT_GE(server.connections(), 1);
+  EXPECT_TRUE(server.requests().empty());
+}
+
 // --- hostile answers --------------------------------------------------------------------
 
 TEST(HttpFetchHostile, SilentServerEndsAtTheReceiveTimeout) {

@@ -114,6 +114,7 @@ void HttpTestServer::acceptLoop() {
     if (net::waitReadable(listener_, kPollMs) != 1) continue;
     const net::Socket s = net::acceptOne(listener_);
     if (s == net::kNoSocket) continue;
+    ++connections_;
     std::lock_guard<std::mutex> lock(mutex_);
     open_.push_back(s);
     workers_.emplace_back([this, s] { serve(s); });

@@ -67,6 +67,8 @@ class HttpTestServer {
   // "http://127.0.0.1:port" + path
   std::string url(const std::string& path) const;
   std::vector<ReceivedRequest> requests() const;
+  // Connections accepted so far, whether or not they brought a request.
+  int connections() const { return connections_.load(); }
   void stop();
 
  private:
@@ -77,6 +79,7 @@ class HttpTestServer {
   net::Socket listener_ = net::kNoSocket;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
+  std::atomic<int> connections_{0};
   mutable std::mutex mutex_;
   std::vector<ReceivedRequest> requests_;
   std::vector<net::Socket> open_;
