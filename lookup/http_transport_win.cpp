@@ -18,6 +18,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "lookup/http_transport.h"
@@ -193,26 +194,34 @@ Response send(const Request& request) {
   const Clock::time_point deadline = Clock::now() + request.limits.totalTimeout;
   auto exchange = std::make_shared<Exchange>();
   if (!exchange->done) return {};
-  std::thread([exchange, request, deadline] {
-    perform(request, exchange->abandoned, deadline, [&exchange](Response response) {
-      std::lock_guard<std::mutex> lock(exchange->mutex);
-      exchange->response = std::move(response);
-      SetEvent(exchange->done);
-    });
-  }).detach();
+  try {
+    std::thread([exchange, request, deadline] {
+      perform(request, exchange->abandoned, deadline, [&exchange](Response response) {
+        std::lock_guard<std::mutex> lock(exchange->mutex);
+        exchange->response = std::move(response);
+        SetEvent(exchange->done);
+      });
+    }).detach();
+  } catch (const std::system_error&) {
+    return {};  // no thread to be had: the request could not be made
+  }
 
   bool pumping = true;
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    const DWORD wait = left.count() <= 0 ? 0 : toMilliseconds(left);
-    const DWORD woke = pumping ? MsgWaitForMultipleObjectsEx(1, &exchange->done, wait, QS_ALLINPUT,
-                                                             MWMO_INPUTAVAILABLE)
-                               : WaitForSingleObject(exchange->done, wait);
-    if (woke == WAIT_OBJECT_0) break;
-    if (pumping && woke == WAIT_OBJECT_0 + 1) {
-      pumping = handleMessages();
-      continue;
+    if (left.count() > 0) {
+      const DWORD wait = toMilliseconds(left);
+      const DWORD woke = pumping ? MsgWaitForMultipleObjectsEx(1, &exchange->done, wait,
+                                                               QS_ALLINPUT, MWMO_INPUTAVAILABLE)
+                                 : WaitForSingleObject(exchange->done, wait);
+      if (woke == WAIT_OBJECT_0) break;
+      if (pumping && woke == WAIT_OBJECT_0 + 1) {
+        pumping = handleMessages();
+        continue;
+      }
+    } else if (WaitForSingleObject(exchange->done, 0) == WAIT_OBJECT_0) {
+      break;
     }
     // The whole fetch overran its limit: leave the worker behind.
     exchange->abandoned = true;
