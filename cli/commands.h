@@ -14,6 +14,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
 
 int runInfo(const Args& args);
+int runRename(const Args& args);
 int runLookup(const Args& args);
 
 }  // namespace cli

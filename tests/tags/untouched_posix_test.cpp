@@ -42,9 +42,9 @@ Snapshot snapshot(const std::string& utf8Path) {
 TEST(ReadingSongs, LeavesEveryFileUntouched) {
   testing_support::TempDir dir;
   const std::string folder = platform::localToUtf8(dir.path());
-  const auto made = testing_support::runCommand(
-      std::string(LYRIVANE_SOURCE_DIR) + "/scripts/make_bench_corpus.py " +
-      testing_support::shellQuote(folder) + " 24");
+  const auto made = testing_support::runCommand(std::string(LYRIVANE_SOURCE_DIR) +
+                                                "/scripts/make_bench_corpus.py " +
+                                                testing_support::shellQuote(folder) + " 24");
   ASSERT_EQ(made.exitCode, 0);
 
   std::map<std::string, Snapshot> before;

@@ -1,0 +1,134 @@
+// Start-up: state, libraries, font, window class, MainWindow, message loop.
+#include "app/startup_win.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <stdlib.h>
+
+// GDI+ headers want what WIN32_LEAN_AND_MEAN leaves out (PROPID) and the min/max macros
+// that NOMINMAX switches off.
+#include <propidl.h>
+
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}  // namespace Gdiplus
+#include <gdiplus.h>
+
+#include "app/main_window_win.h"
+#include "app/shell_state.h"
+#include "app/shell_texts.h"
+#include "ui/fonts_win.h"
+#include "ui/window_win.h"
+
+namespace app {
+
+const char kMyWindowClass[] = "MyWindow";
+
+namespace {
+
+// The interface font's character height in pixels: 9 points on a 96-dpi screen.
+constexpr int kInterfaceFontHeight = 12;
+
+struct ShellResources {
+  bool started = false;
+  bool oleStarted = false;
+  ULONG_PTR gdiplusToken = 0;
+  std::string fontFamily;
+  ui::Font font;
+};
+
+ShellResources& resources() {
+  static ShellResources r;
+  return r;
+}
+
+bool registerMyWindow(HINSTANCE instance) {
+  WNDCLASSEXA definition{};
+  definition.cbSize = sizeof definition;
+  definition.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+  definition.lpfnWndProc = ui::Window::procedure;
+  definition.hInstance = instance;
+  definition.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kProgramIconResource));
+  definition.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  definition.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  definition.lpszClassName = kMyWindowClass;
+  return ui::registerWindowClass(definition);
+}
+
+}  // namespace
+
+bool startShell(HINSTANCE instance) {
+  ShellResources& r = resources();
+  if (r.started) return true;
+
+  startShellState();
+
+  // Drag and drop needs OLE, not just COM, on the GUI thread.
+  r.oleStarted = SUCCEEDED(OleInitialize(nullptr));
+
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  Gdiplus::GdiplusStartupInput gdiplusInput;
+  if (Gdiplus::GdiplusStartup(&r.gdiplusToken, &gdiplusInput, nullptr) != Gdiplus::Ok) {
+    r.gdiplusToken = 0;
+  }
+
+  const ShellTexts& texts = shellTexts();
+  r.fontFamily = ui::chooseFontFamily(texts.yaHeiFont, texts.simSunFont);
+  r.font = ui::createFont(r.fontFamily, kInterfaceFontHeight);
+
+  r.started = r.oleStarted && r.font && registerMyWindow(instance);
+  return r.started;
+}
+
+void stopShell() {
+  ShellResources& r = resources();
+  r.font.reset();
+  if (r.gdiplusToken != 0) Gdiplus::GdiplusShutdown(r.gdiplusToken);
+  r.gdiplusToken = 0;
+  if (r.oleStarted) OleUninitialize();
+  r.oleStarted = false;
+  r.started = false;
+}
+
+HFONT interfaceFont() { return resources().font.get(); }
+
+const std::string& interfaceFontFamily() { return resources().fontFamily; }
+
+int runMessageLoop() {
+  MSG msg;
+  BOOL got;
+  while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
+    if (got == -1) return 1;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void endProgram() { PostQuitMessage(0); }
+
+std::vector<std::string> commandLineArguments() {
+  // The C runtime has already split the ANSI command line the usual way (quotes removed).
+  std::vector<std::string> arguments;
+  for (int i = 1; i < __argc; ++i) arguments.emplace_back(__argv[i]);
+  return arguments;
+}
+
+int runProgram(HINSTANCE instance, const std::vector<std::string>& arguments) {
+  if (!startShell(instance)) return 1;
+  int exitCode = 1;
+  {
+    MainWindow main;
+    if (main.load(arguments) != nullptr) exitCode = runMessageLoop();
+  }
+  stopShell();
+  return exitCode;
+}
+
+}  // namespace app

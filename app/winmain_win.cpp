@@ -1,0 +1,8 @@
+// Lyrivane.exe: the Windows program's entry point.
+#include <windows.h>
+
+#include "app/startup_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  return app::runProgram(instance, app::commandLineArguments());
+}

@@ -1,0 +1,48 @@
+// An OLE drop target that accepts files dropped from the shell and hands their paths on as
+// one text, the paths in local text joined by "\r\n".
+#pragma once
+
+#include <ole2.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace ui {
+
+class FileDropTarget : public IDropTarget {
+ public:
+  using Handler = std::function<void(const std::string& paths)>;
+
+  // Registers a new target on `window` (OleInitialize must have run on this thread). The
+  // registration holds the only reference: RevokeDragDrop releases it. Returns false when
+  // OLE refuses.
+  static bool registerOn(HWND window, Handler onDrop);
+
+  // The dropped paths of a data object carrying CF_HDROP, joined by "\r\n", or "" when it
+  // carries no files.
+  static std::string pathsOf(IDataObject* data);
+
+  explicit FileDropTarget(Handler onDrop);
+  virtual ~FileDropTarget() = default;
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+
+  // IDropTarget
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* data, DWORD keys, POINTL point,
+                                      DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD keys, POINTL point, DWORD* effect) override;
+  HRESULT STDMETHODCALLTYPE DragLeave() override;
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL point,
+                                 DWORD* effect) override;
+
+ private:
+  LONG references_ = 1;
+  bool acceptable_ = false;  // the data being dragged carries files
+  Handler onDrop_;
+};
+
+}  // namespace ui
