@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzes every reader over memory with libFuzzer, AddressSanitizer and UBSan.
-#   scripts/fuzz.sh SECONDS [TARGET...]     TARGET: id3v2 id3v1 mpeg wma ape ogg flac dispatch
+#   scripts/fuzz.sh SECONDS [TARGET...]     TARGET: id3v2 id3v1 mpeg wma ape ogg flac dispatch pages
 # Each target runs SECONDS seconds on its own corpus under build/fuzz-corpus (kept between
 # runs), seeded with real songs made by real encoders. A crash, a leak, an input slower than
 # one second or an allocation above 64 MiB fails the run; the input is kept in
@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: fuzz.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(id3v2 id3v1 mpeg wma ape ogg flac dispatch)
+[ ${#targets[@]} -gt 0 ] || targets=(id3v2 id3v1 mpeg wma ape ogg flac dispatch pages)
 
 build="$root/build/fuzz"
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -38,6 +38,13 @@ for t in "${targets[@]}"; do
   corpus="$root/build/fuzz-corpus/$t"
   if [ ! -d "$corpus" ]; then
     mkdir -p "$corpus"
+    if [ "$t" = pages ]; then
+      # Pages, headers and addresses are text: small text seeds, not songs.
+      printf '<html><title>a</title><b>x</b></html>' >"$corpus/seed-page"
+      printf 'HTTP/1.1 200 OK\r\nSet-Cookie: a=b; path=/\r\n\r\n' >"$corpus/seed-headers"
+      printf 'http://Host:8080/path?q=%%E6%%AD%%8C' >"$corpus/seed-address"
+      continue
+    fi
     for f in "$seeds"/*; do
       if [ "$t" = dispatch ]; then
         { kind_byte "$f"; cat "$f"; } >"$corpus/seed-$(basename "$f" | tr -c 'A-Za-z0-9.\n' _)"
