@@ -2,6 +2,7 @@
 #include "app/rename.h"
 
 #include "platform/text.h"
+#include "tags/source.h"
 #include "tags/wma.h"
 
 namespace app {
@@ -201,14 +202,12 @@ SongRename readSong(const std::string& path) {
     song.status = tags::readWmaInfo(path, song.info) ? RenameStatus::ready : RenameStatus::rejected;
     return song;
   }
-  {
-    const platform::ReadOnlyFile probe(path);
-    if (!probe.isOpen()) {
-      song.status = RenameStatus::unreadable;
-      return song;
-    }
+  tags::FileSource source(path);
+  if (!source.isOpen()) {
+    song.status = RenameStatus::unreadable;
+    return song;
   }
-  tags::readSongKind(song.kind, path, song.info);
+  tags::readSongKind(song.kind, source, song.info);
   song.status = RenameStatus::ready;
   return song;
 }
