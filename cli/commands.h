@@ -14,5 +14,6 @@ constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
 
 int runInfo(const Args& args);
+int runRename(const Args& args);
 
 }  // namespace cli

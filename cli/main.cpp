@@ -12,6 +12,7 @@ const char kUsage[] =
     "usage: lyrivane COMMAND [OPTIONS] ARGS...\n"
     "commands:\n"
     "  info [--json] PATH...      show each song's title - artist (or every tag field)\n"
+    "  rename [--dry-run] [--json] [-r] PATH...  rename songs to Title(Artist).ext\n"
     "run 'lyrivane COMMAND --help' for a command's options.\n";
 
 struct Command {
@@ -21,6 +22,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", cli::runInfo},
+    {"rename", cli::runRename},
 };
 
 }  // namespace
