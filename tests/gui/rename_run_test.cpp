@@ -360,4 +360,25 @@ TEST_F(RenameRunTest, ClicksAndDropsDuringARunLeaveTheListAlone) {
   EXPECT_EQ(app::songCount(main_.songList()), 1);
 }
 
+HWND g_windowToClose = nullptr;
+void CALLBACK closeLate(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  PostMessageA(g_windowToClose, WM_CLOSE, 0, 0);
+}
+
+TEST_F(RenameRunTest, ClosingTheWindowDuringARunEndsItAfterTheSongAtHand) {
+  const std::string x = song("x.mp3", gui_testing::mp3Song(u"X", u"A", 1));
+  const std::string y = song("y.mp3", gui_testing::mp3Song(u"Y", u"A", 2));
+  drop({x, y});
+  g_windowToClose = main_.hwnd();
+  ASSERT_NE(SetTimer(nullptr, 0, 150, closeLate), 0u);
+  const long long ms = startRun();
+  EXPECT_LT(ms, 1000) << "the run went on without its window";
+  EXPECT_EQ(main_.hwnd(), nullptr);
+  EXPECT_TRUE(exists("X(A).mp3"));
+  EXPECT_EQ(file("y.mp3"), before_.at("y.mp3"));
+  EXPECT_TRUE(takeStyledBoxes().empty()) << "no box after the window is gone";
+  EXPECT_TRUE(gui_testing::takeQuitMessage()) << "the end of the program must reach its loop";
+}
+
 }  // namespace
