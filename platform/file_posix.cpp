@@ -39,7 +39,9 @@ void ReadOnlyFile::close() {
 }
 
 std::size_t ReadOnlyFile::readAt(std::uint64_t offset, void* out, std::size_t n) const {
-  if (handle_ == kClosed) return 0;
+  if (handle_ == kClosed || offset >= size_) return 0;
+  // Asking for bytes past the end would cost a system call that can only return nothing.
+  if (n > size_ - offset) n = static_cast<std::size_t>(size_ - offset);
   std::size_t done = 0;
   auto* dst = static_cast<char*>(out);
   while (done < n) {

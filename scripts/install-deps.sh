@@ -14,6 +14,8 @@ packages=(
   clang libclang-rt-14-dev llvm
   # encoders and taggers that make real song files for the demo and the tests
   lame flac vorbis-tools ffmpeg python3 python3-mutagen eyed3
+  # the Monkey's Audio encoder (jmac), a Java program
+  libjmac-java default-jre-headless
   # the peer reader of the benchmark, and GNU time for its peak memory
   libtag1-dev time
 )

@@ -1,4 +1,4 @@
-// Reader of the FLAC metadata blocks (STREAMINFO, VORBIS_COMMENT).
+// Reader of FLAC files: the STREAMINFO and VORBIS_COMMENT metadata blocks.
 #pragma once
 
 #include <string>
@@ -8,7 +8,8 @@
 
 namespace tags {
 
-// Returns true when the file is a FLAC stream.
+// Returns true when the file begins with "fLaC" (a leading ID3v2 tag is not skipped). A
+// missing file leaves the record untouched; otherwise it is reset first.
 bool readFlacInfo(const std::string& path, SongInfo& info);
 bool readFlacInfo(Source& source, SongInfo& info);
 

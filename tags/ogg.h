@@ -1,4 +1,5 @@
-// Reader of the Ogg Vorbis identification and comment headers.
+// Reader of Ogg Vorbis files: the identification and comment headers of the first pages and
+// the granule position of the last page.
 #pragma once
 
 #include <string>
@@ -8,7 +9,8 @@
 
 namespace tags {
 
-// Returns true when the file begins with an Ogg Vorbis stream.
+// Returns true when the file begins with "OggS". A missing file leaves the record untouched;
+// otherwise it is reset first.
 bool readOggInfo(const std::string& path, SongInfo& info);
 bool readOggInfo(Source& source, SongInfo& info);
 

@@ -46,7 +46,7 @@ class FileSource : public Source {
   std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override;
 
  private:
-  static constexpr std::size_t kBlock = 16384;
+  static constexpr std::size_t kBlock = 4096;
   struct Block {
     std::uint64_t start = 0;
     std::size_t length = 0;  // 0: nothing cached

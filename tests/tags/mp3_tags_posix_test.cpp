@@ -7,17 +7,17 @@
 
 #include "tests/support/byte_builder.h"
 #include "tests/support/process_posix.h"
+#include "tests/support/song_files_posix.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 using testing_support::ByteBuilder;
+using testing_support::infoJson;
+using testing_support::jsonField;
 using testing_support::runCommand;
 using testing_support::shellQuote;
 using testing_support::TempDir;
-
-// Debian's interpreter, the one python3-mutagen is installed for.
-const char kPython[] = "/usr/bin/python3";
 
 // Tags a file from a JSON job: {"path", "version": 3|4, "frames": [...], "v1", "onlyV1"}.
 // A frame is {"id", "enc", "text"} (COMM/USLT add "lang" and "desc"; APIC has "file");
@@ -78,8 +78,8 @@ class Mp3Tags : public ::testing::Test {
   }
 
   void mutagen(const std::string& job) const {
-    ASSERT_EQ(runCommand(std::string(kPython) + " -c " + shellQuote(kMutagenTagger) + " " +
-                         shellQuote(job))
+    ASSERT_EQ(runCommand(std::string(testing_support::kDebianPython) + " -c " +
+                         shellQuote(kMutagenTagger) + " " + shellQuote(job))
                   .exitCode,
               0)
         << job;
@@ -104,18 +104,6 @@ class Mp3Tags : public ::testing::Test {
     for (std::string line; std::getline(lines, line);)
       summaries.push_back(line.substr(line.find('\t') + 1));
     return summaries;
-  }
-
-  // One field of `lyrivane info --json` for a single path, as its JSON text.
-  static std::string jsonField(const std::string& path, const std::string& name) {
-    const auto result =
-        runCommand(testing_support::lyrivaneBinary() + " info --json " + shellQuote(path));
-    const std::string key = "\"" + name + "\": ";
-    const std::size_t at = result.out.find(key);
-    if (at == std::string::npos) return "<missing>";
-    const std::size_t from = at + key.size();
-    const std::size_t to = result.out.find_first_of(",}", from);
-    return result.out.substr(from, to - from);
   }
 
   static std::string audio_;
@@ -145,9 +133,9 @@ TEST_F(Mp3Tags, MutagenTagsInEveryVersionAndEncoding) {
   EXPECT_EQ(info({v23utf16, v24utf8, v24utf16be, v23latin}),
             (std::vector<std::string>{"歌名 仿 𝄞 - 歌手ÿ", "红豆 - 王菲", "天空 - 王菲",
                                       "english rose - chill out"}));
-  EXPECT_EQ(jsonField(v24utf8, "comment"), "\"评论\"");
-  EXPECT_EQ(jsonField(v24utf8, "lyrics"), "\"" + std::string(300, 'l') + "\"");
-  EXPECT_EQ(jsonField(v23latin, "comment"), "\"note\"");
+  EXPECT_EQ(jsonField(infoJson(v24utf8), "comment"), "评论");
+  EXPECT_EQ(jsonField(infoJson(v24utf8), "lyrics"), std::string(300, 'l'));
+  EXPECT_EQ(jsonField(infoJson(v23latin), "comment"), "note");
 }
 
 TEST_F(Mp3Tags, EyeD3PutsALargePictureBeforeTheTitle) {
@@ -173,7 +161,7 @@ TEST_F(Mp3Tags, EyeD3PutsALargePictureBeforeTheTitle) {
 
   EXPECT_EQ(info({utf8, utf16, v23}), std::vector<std::string>(3, "晴天 Sunny - 周杰伦"));
   // With a UTF-8 (one-byte NUL) empty description the image comes out whole.
-  EXPECT_EQ(jsonField(utf8, "picture"), "20000");
+  EXPECT_EQ(jsonField(infoJson(utf8), "picture"), "20000");
 }
 
 TEST_F(Mp3Tags, Id3v22TagAgreesWithMutagen) {
@@ -195,7 +183,7 @@ TEST_F(Mp3Tags, Id3v22TagAgreesWithMutagen) {
                                                .raw(frames)
                                                .fill(64, 0));
   const auto mutagenView =
-      runCommand(std::string(kPython) +
+      runCommand(std::string(testing_support::kDebianPython) +
                  " -c 'import sys; from mutagen import id3; t = id3.ID3(sys.argv[1]); "
                  "print(t.version[1], t[\"TIT2\"].text[0] + \" - \" + t[\"TPE1\"].text[0])' " +
                  shellQuote(path));
@@ -225,7 +213,7 @@ TEST_F(Mp3Tags, Id3v1WithGbkBytes) {
 
   EXPECT_EQ(info({onlyV1, fallback}),
             (std::vector<std::string>{"月亮代表我的心 - 邓丽君", "甜蜜蜜 - 邓丽君"}));
-  EXPECT_EQ(jsonField(onlyV1, "genre"), "\"Pop\"");
+  EXPECT_EQ(jsonField(infoJson(onlyV1), "genre"), "Pop");
 }
 
 }  // namespace

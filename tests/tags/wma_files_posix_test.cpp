@@ -9,68 +9,16 @@
 #include "platform/text.h"
 #include "tags/wma.h"
 #include "tests/support/process_posix.h"
+#include "tests/support/song_files_posix.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
+using testing_support::infoJson;
+using testing_support::jsonField;
+using testing_support::keyValues;
 using testing_support::runCommand;
 using testing_support::shellQuote;
-
-// Debian's interpreter, which has python3-mutagen, whatever else is first on PATH.
-const char kPython[] = "/usr/bin/python3";
-
-// The value of "key" in one record of the command line's JSON: a string (with the
-// escapes the command line writes) or a bare number.
-std::string jsonField(const std::string& json, const std::string& key) {
-  const std::string marker = "\"" + key + "\": ";
-  const std::size_t at = json.find(marker);
-  if (at == std::string::npos) return "<no " + key + ">";
-  std::size_t i = at + marker.size();
-  if (json[i] != '"') {
-    const std::size_t end = json.find_first_of(",}", i);
-    return json.substr(i, end - i);
-  }
-  std::string out;
-  for (++i; i < json.size() && json[i] != '"'; ++i) {
-    if (json[i] != '\\') {
-      out += json[i];
-      continue;
-    }
-    const char e = json[++i];
-    if (e == 'n') {
-      out += '\n';
-    } else if (e == 'r') {
-      out += '\r';
-    } else if (e == 't') {
-      out += '\t';
-    } else if (e == 'u') {
-      out += static_cast<char>(std::stoi(json.substr(i + 1, 4), nullptr, 16));
-      i += 4;
-    } else {
-      out += e;
-    }
-  }
-  return out;
-}
-
-std::string infoJson(const std::string& pathUtf8) {
-  const auto r = runCommand(shellQuote(testing_support::lyrivaneBinary()) + " info --json " +
-                            shellQuote(pathUtf8));
-  EXPECT_EQ(r.exitCode, 0);
-  return r.out;
-}
-
-// "key=value" lines printed by a helper script, as a map.
-std::map<std::string, std::string> keyValues(const std::string& out) {
-  std::map<std::string, std::string> values;
-  std::istringstream lines(out);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const std::size_t eq = line.find('=');
-    if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 1);
-  }
-  return values;
-}
 
 // What mutagen, an independent ASF reader, finds in the file's header: the first codec's
 // name, the play time in whole seconds (play duration less preroll) and whether the
@@ -89,8 +37,8 @@ print('attributesLast=%d' % (names.index('ExtendedContentDescriptionObject') >
 std::map<std::string, std::string> probe(const testing_support::TempDir& dir,
                                          const std::string& pathUtf8) {
   const std::string script = platform::localToUtf8(dir.write("probe.py", kProbeScript));
-  const auto r =
-      runCommand(std::string(kPython) + " " + shellQuote(script) + " " + shellQuote(pathUtf8));
+  const auto r = runCommand(std::string(testing_support::kDebianPython) + " " + shellQuote(script) +
+                            " " + shellQuote(pathUtf8));
   EXPECT_EQ(r.exitCode, 0) << r.out;
   return keyValues(r.out);
 }
@@ -174,8 +122,8 @@ f['WM/Picture'] = ASFByteArrayAttribute(
     struct.pack('<BI', 3, len(image)) + z('image/jpeg') + z('封面') + image)
 f.save()
 )"));
-  ASSERT_EQ(runCommand(std::string(kPython) + " " + shellQuote(script) + " " + shellQuote(path) +
-                       " " + shellQuote(imagePath))
+  ASSERT_EQ(runCommand(std::string(testing_support::kDebianPython) + " " + shellQuote(script) +
+                       " " + shellQuote(path) + " " + shellQuote(imagePath))
                 .exitCode,
             0)
       << "mutagen failed";
