@@ -138,14 +138,29 @@ TEST_F(SongListTest, DialogGivesItsFilesInTheDialogsOrderAfterEmptyingTheList) {
   EXPECT_TRUE(takeStyledBoxes().empty());
 }
 
+// A drop that arrives while the open dialog is up, from a timer that fires in its loop.
+HWND g_lateDropList = nullptr;
+std::string g_lateDropPath;
+DWORD g_lateDropEffect = 0xFFFF;
+void CALLBACK dropLate(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_lateDropEffect = gui_testing::dropFiles(g_lateDropList, {g_lateDropPath});
+}
+
 TEST_F(SongListTest, OneFileComesBackWholeAndACancelLeavesTheListEmpty) {
   ASSERT_EQ(gui_testing::dropFiles(list(), {a_, c_}), static_cast<DWORD>(DROPEFFECT_COPY));
   ASSERT_EQ(app::songCount(list()), 2);
+  g_lateDropList = list();
+  g_lateDropPath = d_;
+  g_lateDropEffect = 0xFFFF;
+  ASSERT_NE(SetTimer(nullptr, 0, 50, dropLate), 0u);
   ASSERT_EQ(addThroughDialog([](HWND dialog) {
+              Sleep(300);  // the timer's drop comes meanwhile
               return gui_testing::answerDialog(dialog, IDCANCEL) ? "" : "cancel did not close it";
             }),
             "");
-  EXPECT_EQ(app::songCount(list()), 0);
+  EXPECT_NE(g_lateDropEffect, 0xFFFFu) << "the timer did not fire while the dialog was open";
+  EXPECT_EQ(app::songCount(list()), 0) << "a drop while the dialog is open must not add rows";
   EXPECT_EQ(app::lastSelection, "");
 
   ASSERT_EQ(addThroughDialog([&](HWND dialog) -> std::string {
