@@ -13,6 +13,7 @@ const char kUsage[] =
     "commands:\n"
     "  info [--json] PATH...      show each song's title - artist (or every tag field)\n"
     "  rename [--dry-run] [--json] [-r] PATH...  rename songs to Title(Artist).ext\n"
+    "  lookup [--service baidu|soso] [--json] LYRICS...  song titles from a line of lyrics\n"
     "run 'lyrivane COMMAND --help' for a command's options.\n";
 
 struct Command {
@@ -23,6 +24,7 @@ struct Command {
 const Command kCommands[] = {
     {"info", cli::runInfo},
     {"rename", cli::runRename},
+    {"lookup", cli::runLookup},
 };
 
 }  // namespace
