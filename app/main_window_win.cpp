@@ -4,10 +4,14 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <chrono>
+
 #include "app/command_line.h"
 #include "app/lyrics_window_win.h"
+#include "app/open_dialog_win.h"
 #include "app/shell_state.h"
 #include "app/shell_texts.h"
+#include "app/song_list_win.h"
 #include "app/startup_win.h"
 #include "app/styled_message_box_win.h"
 #include "tags/song_info.h"
@@ -24,6 +28,8 @@ MainWindow* g_mainWindow = nullptr;
 constexpr int kLeft = 50, kTop = 50, kWidth = 331, kHeight = 336;
 constexpr int kSongListColumnWidth = 100;
 constexpr int kBusyFontHeight = 18;
+// The run's pause after each song: long enough to see the rows go one by one.
+constexpr int kPauseAfterSongMs = 500;
 
 bool registerMainWindowClass() {
   WNDCLASSEXA definition{};
@@ -67,6 +73,30 @@ ui::Bitmap drawPictureFace() {
     Polygon(canvas.get(), land, static_cast<int>(sizeof land / sizeof land[0]));
   }
   return face;
+}
+
+// Waits `ms` milliseconds while handling this thread's window messages, so that the windows
+// repaint and answer. False when a WM_QUIT arrived: it is posted again for the loop that runs
+// the program, and the caller stops.
+bool pauseProcessingMessages(int ms) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    const Clock::time_point now = Clock::now();
+    if (now >= end) return true;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count() + 1;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(left), QS_ALLINPUT,
+                                MWMO_INPUTAVAILABLE);
+  }
 }
 
 }  // namespace
@@ -130,8 +160,9 @@ bool MainWindow::createControls() {
   SendMessageA(control(kPictureButton1), BM_SETIMAGE, IMAGE_BITMAP,
                reinterpret_cast<LPARAM>(pictureFace_.get()));
 
-  // The busy label lies over the middle of the list: both clip their siblings so the
-  // label, made last and so on top, is not painted over by the list.
+  // The busy label lies over the middle of the list: both clip their siblings, and the label
+  // is raised to the top of the z-order below (a new child goes to the bottom), so the list
+  // does not paint over it.
   const ui::ControlDefinition list{
       kSongList, WC_LISTVIEWA,
       "",        LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP | WS_CLIPSIBLINGS,
@@ -155,7 +186,10 @@ bool MainWindow::createControls() {
                                    309,
                                    72,
                                    false};
-  return ui::createControl(hwnd(), busy, busyFont_.get()) != nullptr;
+  HWND label = ui::createControl(hwnd(), busy, busyFont_.get());
+  if (label == nullptr) return false;
+  SetWindowPos(label, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return true;
 }
 
 void MainWindow::onCreated(const std::vector<std::string>& arguments) {
@@ -195,14 +229,140 @@ void MainWindow::readCommandLine(const std::vector<std::string>& arguments) {
 }
 
 void MainWindow::onCommand(int id) {
-  // "添加", "删除", "开始修改" and the picture button get their actions with the song
-  // list, the rename run and the skin; until then a click changes nothing.
-  (void)id;
+  // The buttons are disabled during a run; a click that reaches the window all the same (a
+  // queued one, or a control that still takes it) must not change the list under the run.
+  if (runInProgress_ || dialogOpen_) return;
+  switch (id) {
+    case kButton3Add:
+      addSongsThroughDialog();
+      break;
+    case kButton1Remove:
+      removeSelectedSong();
+      break;
+    case kButton2Start:
+      startRenameRun();
+      break;
+    default:
+      // The picture button gets its action with the skin.
+      break;
+  }
 }
 
 void MainWindow::onFilesDropped(const std::string& paths) {
-  // The intake of dropped songs arrives with the song list.
-  (void)paths;
+  // A drop while the list is being worked through, or while the open dialog is about to
+  // fill it, would mix two deliveries or pull rows from under the run: it is refused.
+  if (runInProgress_ || dialogOpen_) return;
+  clearSongs(songList());
+  addDeliveredSongs(paths, RejectionBox::styled);
+}
+
+void MainWindow::addSongsThroughDialog() {
+  const ShellTexts& texts = shellTexts();
+  // Emptied first: cancelling the dialog leaves an empty list.
+  clearSongs(songList());
+  dialogOpen_ = true;
+  const std::string chosen = openFileDialog(hwnd(), texts.songDialogTitle, texts.songFilter);
+  dialogOpen_ = false;
+  if (hwnd() == nullptr) return;
+  addDeliveredSongs(chosen, RejectionBox::plain);
+}
+
+void MainWindow::addDeliveredSongs(const std::string& delivered, RejectionBox box) {
+  lastSelection = delivered;
+  const std::vector<std::string> paths = splitDeliveredPaths(delivered);
+  // Each song's tags are read while its row is made; a path of another kind ends the adding.
+  const Intake intake = addPaths(paths);
+  if (!paths.empty()) currentSongPath = intake.lastExamined;
+  for (const SongRow& row : intake.rows) appendSong(songList(), row);
+  if (!intake.stopped) return;
+  const ShellTexts& texts = shellTexts();
+  if (box == RejectionBox::plain) {
+    showPlainMessageBox(texts.notAnAudioFile, MB_OK);
+  } else {
+    showStyledMessageBox(texts.notAnAudioFile, texts.infoTitle);
+  }
+}
+
+void MainWindow::removeSelectedSong() {
+  const int selected = selectedSong(songList());
+  if (selected >= 0) deleteSong(songList(), selected);
+}
+
+void MainWindow::startRenameRun() {
+  HWND busy = busyLabel();
+  ShowWindow(busy, SW_SHOW);
+  UpdateWindow(busy);
+  if (songCount(songList()) == 0) {
+    const ShellTexts& texts = shellTexts();
+    showStyledMessageBox(texts.nothingToRename, texts.infoTitle);
+  } else {
+    renameBatch();
+  }
+  // The window may have been closed while the run waited on a box or the lyrics window.
+  if (hwnd() != nullptr) ShowWindow(busy, SW_HIDE);
+}
+
+void MainWindow::renameBatch() {
+  setRunInProgress(true);
+  // Each visit takes the row now at the top and removes it afterwards, whatever became of
+  // its song; the count is taken once.
+  const int count = songCount(songList());
+  bool finished = true;
+  for (int i = 0; i < count; ++i) {
+    const std::string path = songText(songList(), 0, kPathColumn);
+    // Each song is renamed in its own folder: `songFolder` follows the song.
+    reportRenamedSong(renameRowSong(path, currentSongPath, songFolder));
+    if (hwnd() == nullptr || !pauseProcessingMessages(kPauseAfterSongMs) || hwnd() == nullptr) {
+      finished = false;
+      break;
+    }
+    deleteSong(songList(), 0);
+  }
+  if (hwnd() == nullptr) return;
+  setRunInProgress(false);
+  if (finished) {
+    const ShellTexts& texts = shellTexts();
+    showStyledMessageBox(texts.allSongsRenamed, texts.infoTitle);
+  }
+}
+
+void MainWindow::reportRenamedSong(const SongRename& song) {
+  const ShellTexts& texts = shellTexts();
+  switch (song.status) {
+    case RenameStatus::notASong:
+      // The box does not wait: the run goes on while it stands.
+      showStyledMessageBox(texts.notASongFile, texts.infoTitle);
+      break;
+    case RenameStatus::noTitle:
+    case RenameStatus::unreadable:
+      // No title to name the song by: the user may find one from its lyrics.
+      if (showPlainMessageBox(texts.askManualRename, MB_OKCANCEL) == IDOK) {
+        LyricsWindow::openModal();
+      }
+      break;
+    case RenameStatus::ready:
+    case RenameStatus::renamed:
+    case RenameStatus::unchanged:
+    case RenameStatus::rejected:
+    case RenameStatus::nameRefused:
+    case RenameStatus::targetExists:
+    case RenameStatus::moveFailed:
+      // Renamed, or left as it is without a word: a WMA file the reader does not take, a
+      // name that is not one file name, a name already taken, a move the system refused.
+      break;
+  }
+}
+
+void MainWindow::setRunInProgress(bool inProgress) {
+  runInProgress_ = inProgress;
+  for (int id : {kButton3Add, kButton1Remove, kButton2Start}) {
+    EnableWindow(control(id), inProgress ? FALSE : TRUE);
+  }
+}
+
+int MainWindow::showPlainMessageBox(const std::string& text, UINT flags) {
+  // The platform's own box, modal for this window, under the program's name.
+  return MessageBoxA(hwnd(), text.c_str(), shellTexts().mainCaption.c_str(), flags);
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

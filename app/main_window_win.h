@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/rename.h"
 #include "ui/gdi_win.h"
 #include "ui/window_win.h"
 
@@ -41,6 +42,10 @@ class MainWindow : public ui::Window {
   // Hides the window for good: the command line's switches do this.
   void hide();
 
+  // True while a rename run works through the list: "添加", "删除" and "开始修改" are
+  // disabled and dropped files are refused meanwhile, so the list cannot change under it.
+  bool renameRunInProgress() const { return runInProgress_; }
+
  protected:
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -51,7 +56,22 @@ class MainWindow : public ui::Window {
   void onCommand(int id);
   void onFilesDropped(const std::string& paths);
 
+  // Adding and removing songs.
+  enum class RejectionBox { plain, styled };
+  void addSongsThroughDialog();
+  void addDeliveredSongs(const std::string& delivered, RejectionBox box);
+  void removeSelectedSong();
+
+  // The rename run ("开始修改").
+  void startRenameRun();
+  void renameBatch();
+  void reportRenamedSong(const SongRename& song);
+  void setRunInProgress(bool inProgress);
+  int showPlainMessageBox(const std::string& text, UINT flags);
+
   bool hiddenByCommandLine_ = false;
+  bool runInProgress_ = false;
+  bool dialogOpen_ = false;
   ui::Font busyFont_;
   ui::Bitmap pictureFace_;
 };

@@ -19,6 +19,13 @@ ShellTexts convertTexts() {
   t.pathColumn = local("歌曲路径");
   t.infoColumn = local("歌曲信息");
   t.pictureFilter = local("图片文件|*.jpg;*.bmp;*.png");
+  t.songDialogTitle = local("请选择文件：");
+  t.songFilter = local("音频文件|*.mp3;*.wma;*.ape;*.ogg;*.flac");
+  t.notAnAudioFile = local("不是有效的音频文件");
+  t.nothingToRename = local("没有需要处理的文件或者已处理完成");
+  t.notASongFile = local("该歌曲不是有效的文件");
+  t.askManualRename = local("当前歌曲中不包含任何信息数据，是否需要手动修改？");
+  t.allSongsRenamed = local("所有歌曲已处理完成");
   t.infoTitle = local("信息");
   t.okButton = local("确定");
   // Each run of spaces is twelve spaces wide.

@@ -12,7 +12,9 @@ using std::min;
 }  // namespace Gdiplus
 #include <gdiplus.h>
 
+#include <shlobj.h>
 #include <cstdio>
+#include <cstring>
 
 #include "platform/text.h"
 #include "ui/controls_win.h"
@@ -145,6 +147,178 @@ ModalCloser::~ModalCloser() { join(); }
 
 void ModalCloser::join() {
   if (thread_.joinable()) thread_.join();
+}
+
+namespace {
+
+struct ChildQuery {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK findChildById(HWND window, LPARAM param) {
+  auto* query = reinterpret_cast<ChildQuery*>(param);
+  if (GetDlgCtrlID(window) == query->id) {
+    query->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK collectStaticText(HWND window, LPARAM param) {
+  if (ui::windowClassName(window) == "Static") {
+    const std::string text = ui::windowText(window);
+    if (!text.empty()) {
+      auto* all = reinterpret_cast<std::string*>(param);
+      if (!all->empty()) *all += "\n";
+      *all += text;
+    }
+  }
+  return TRUE;
+}
+
+// Cancels every dialog and closes every lyrics window of this process: the rescue of a
+// script that went wrong.
+void cancelEverything() {
+  for (HWND dialog : ownDialogs()) PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  for (HWND lyrics : topLevelWindows(GetCurrentProcessId(), "LyricsWindow")) {
+    PostMessageA(lyrics, WM_CLOSE, 0, 0);
+  }
+}
+
+}  // namespace
+
+std::vector<HWND> ownDialogs(const std::function<bool(HWND)>& match) {
+  std::vector<HWND> dialogs;
+  for (HWND w : topLevelWindows(GetCurrentProcessId(), "#32770")) {
+    if (IsWindowVisible(w) && (!match || match(w))) dialogs.push_back(w);
+  }
+  return dialogs;
+}
+
+HWND waitForDialog(const std::function<bool(HWND)>& match, int timeoutMs) {
+  return waitForWindow(
+      [&]() -> HWND {
+        const std::vector<HWND> found = ownDialogs(match);
+        return found.empty() ? nullptr : found.front();
+      },
+      timeoutMs);
+}
+
+HWND findDescendant(HWND window, int id) {
+  ChildQuery query{id, nullptr};
+  EnumChildWindows(window, findChildById, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+bool isOpenFileDialog(HWND dialog) { return findDescendant(dialog, 0x47c) != nullptr; }
+
+std::string dialogStatics(HWND dialog) {
+  std::string all;
+  EnumChildWindows(dialog, collectStaticText, reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+bool answerDialog(HWND dialog, int button, int timeoutMs) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+  const auto start = Clock::now();
+  while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+    if (elapsedMs(start) >= timeoutMs) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+bool typeIntoOpenDialog(HWND dialog, const std::string& text) {
+  // The file-name field: a ComboBoxEx32 holding a ComboBox holding the Edit that is typed in.
+  HWND field = findDescendant(dialog, 0x47c);
+  HWND edit = nullptr;
+  for (HWND w = field; w != nullptr && edit == nullptr;) {
+    HWND child = GetWindow(w, GW_CHILD);
+    if (child != nullptr && ui::windowClassName(child) == "Edit") edit = child;
+    w = child;
+  }
+  if (edit == nullptr) return false;
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // Sent, not posted, so that a folder is shown before the next text is typed (sent messages
+  // overtake posted ones); bounded, in case OK opens a box of its own.
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)), SMTO_NORMAL, 5000,
+                      &result);
+  return true;
+}
+
+DialogScript::DialogScript(std::function<std::string()> script) {
+  const DWORD guiThread = GetCurrentThreadId();
+  thread_ = std::thread([this, guiThread, script] {
+    failure_ = script();
+    if (failure_.empty()) return;
+    cancelEverything();
+    PostThreadMessageA(guiThread, WM_QUIT, 0, 0);
+  });
+}
+
+DialogScript::~DialogScript() { join(); }
+
+std::string DialogScript::join() {
+  if (thread_.joinable()) thread_.join();
+  return failure_;
+}
+
+HRESULT STDMETHODCALLTYPE HDropData::QueryInterface(REFIID iid, void** object) {
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
+    *object = this;
+    return S_OK;
+  }
+  *object = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE HDropData::GetData(FORMATETC* format, STGMEDIUM* medium) {
+  if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+  std::string list;
+  for (const std::string& p : paths_) list += p + '\0';
+  list += '\0';
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = FALSE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(memory);
+  medium->tymed = TYMED_HGLOBAL;
+  medium->hGlobal = memory;
+  medium->pUnkForRelease = nullptr;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE HDropData::QueryGetData(FORMATETC* format) {
+  const CLIPFORMAT offered = asFiles_ ? CF_HDROP : CF_TEXT;
+  return format->cfFormat == offered && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+}
+
+HRESULT STDMETHODCALLTYPE HDropData::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
+  out->ptd = nullptr;
+  return E_NOTIMPL;
+}
+
+DWORD dropFiles(HWND window, const std::vector<std::string>& paths) {
+  auto* target = static_cast<IDropTarget*>(GetPropA(window, "OleDropTargetInterface"));
+  if (target == nullptr) return DROPEFFECT_NONE;
+  HDropData data(paths);
+  RECT r{};
+  GetWindowRect(window, &r);
+  const POINTL point{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  target->AddRef();
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  target->DragEnter(&data, MK_LBUTTON, point, &effect);
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  target->DragOver(MK_LBUTTON, point, &effect);
+  effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  target->Drop(&data, 0, point, &effect);
+  target->Release();
+  return effect;
 }
 
 std::string testProgramFolder() {

@@ -3,6 +3,7 @@
 // and saving what the screen shows.
 #pragma once
 
+#include <ole2.h>
 #include <windows.h>
 
 #include <functional>
@@ -57,6 +58,87 @@ class ModalCloser {
   std::thread thread_;
   bool found_ = false;
 };
+
+// ---- answering dialogs from a helper thread ---------------------------------------------
+// The platform's message box and open-file dialog are modal: the GUI thread sits in their
+// loop, so a second thread finds them and answers them as a user would.
+
+// Visible top-level dialogs (#32770) of this process that `match` accepts (all when null).
+std::vector<HWND> ownDialogs(const std::function<bool(HWND)>& match = nullptr);
+
+// Waits for such a dialog; null when none came within `timeoutMs`.
+HWND waitForDialog(const std::function<bool(HWND)>& match, int timeoutMs = 10000);
+
+// True for the explorer-style open-file dialog: it has the file-name field, 0x47c.
+bool isOpenFileDialog(HWND dialog);
+
+// A descendant of `window` with control identifier `id`, or null.
+HWND findDescendant(HWND window, int id);
+
+// The texts of a dialog's static controls joined by "\n": what a message box says.
+std::string dialogStatics(HWND dialog);
+
+// Presses a dialog's button (IDOK, IDCANCEL...) as a click does, and waits up to `timeoutMs`
+// for the dialog to go; false when it stays.
+bool answerDialog(HWND dialog, int button, int timeoutMs = 5000);
+
+// Types `text` into an open-file dialog's file-name field and presses its OK button. Several
+// names are written `"a.mp3" "b.mp3"`; a folder's path makes the dialog show that folder.
+bool typeIntoOpenDialog(HWND dialog, const std::string& text);
+
+// Runs `script` on a helper thread. The script answers the dialogs the GUI thread opens and
+// returns "" when all went as it expected, otherwise what went wrong. On a failure every
+// dialog and lyrics window of this process is cancelled and WM_QUIT posted to the GUI
+// thread, so that no modal loop there waits for ever.
+class DialogScript {
+ public:
+  explicit DialogScript(std::function<std::string()> script);
+  ~DialogScript();
+  // Waits for the script to end; what went wrong, or "".
+  std::string join();
+
+ private:
+  std::thread thread_;
+  std::string failure_;
+};
+
+// ---- dropping files ---------------------------------------------------------------------
+
+// A data object carrying either a CF_HDROP list of ANSI paths or only plain text, as the
+// shell and a text editor would offer them. Lives on the stack: its counts are not kept.
+class HDropData : public IDataObject {
+ public:
+  explicit HDropData(std::vector<std::string> paths, bool asFiles = true)
+      : paths_(std::move(paths)), asFiles_(asFiles) {}
+  virtual ~HDropData() = default;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override;
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+
+ private:
+  std::vector<std::string> paths_;
+  bool asFiles_;
+};
+
+// Drops `paths` (local text) on `window` through the drop target that RegisterDragDrop
+// registered for it, with the calls a drag from the shell makes: DragEnter, DragOver, Drop.
+// OLE keeps the registered target in the window's "OleDropTargetInterface" property. Returns
+// the effect the target answered to the drop; DROPEFFECT_NONE also when no target is there.
+DWORD dropFiles(HWND window, const std::vector<std::string>& paths);
 
 // Lyrivane.exe, beside this test program.
 std::string programPath();
