@@ -43,15 +43,15 @@ for t in "${targets[@]}"; do
       printf '<html><title>a</title><b>x</b></html>' >"$corpus/seed-page"
       printf 'HTTP/1.1 200 OK\r\nSet-Cookie: a=b; path=/\r\n\r\n' >"$corpus/seed-headers"
       printf 'http://Host:8080/path?q=%%E6%%AD%%8C' >"$corpus/seed-address"
-      continue
+    else
+      for f in "$seeds"/*; do
+        if [ "$t" = dispatch ]; then
+          { kind_byte "$f"; cat "$f"; } >"$corpus/seed-$(basename "$f" | tr -c 'A-Za-z0-9.\n' _)"
+        else
+          cp "$f" "$corpus/seed-$(basename "$f" | tr -c 'A-Za-z0-9.\n' _)"
+        fi
+      done
     fi
-    for f in "$seeds"/*; do
-      if [ "$t" = dispatch ]; then
-        { kind_byte "$f"; cat "$f"; } >"$corpus/seed-$(basename "$f" | tr -c 'A-Za-z0-9.\n' _)"
-      else
-        cp "$f" "$corpus/seed-$(basename "$f" | tr -c 'A-Za-z0-9.\n' _)"
-      fi
-    done
   fi
   echo "== fuzz_$t for ${seconds}s"
   if ! "$build/tests/fuzz/fuzz_$t" "$corpus" -max_total_time="$seconds" -timeout=1 \
