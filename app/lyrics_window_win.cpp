@@ -15,16 +15,7 @@ constexpr int kFullWidth = 562, kFullHeight = 226;
 constexpr int kCompactWidth = 490, kCompactHeight = 212;
 
 bool registerLyricsWindowClass() {
-  WNDCLASSEXA definition{};
-  definition.cbSize = sizeof definition;
-  definition.style = CS_HREDRAW | CS_VREDRAW;
-  definition.lpfnWndProc = ui::Window::procedure;
-  definition.hInstance = GetModuleHandleA(nullptr);
-  definition.hIcon = LoadIconA(definition.hInstance, MAKEINTRESOURCEA(kProgramIconResource));
-  definition.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  definition.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  definition.lpszClassName = kLyricsWindowClass;
-  return ui::registerWindowClass(definition);
+  return ui::registerWindowClass(kLyricsWindowClass, CS_HREDRAW | CS_VREDRAW, kProgramIconResource);
 }
 
 }  // namespace

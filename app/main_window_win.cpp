@@ -14,6 +14,7 @@
 #include "app/song_list_win.h"
 #include "app/startup_win.h"
 #include "app/styled_message_box_win.h"
+#include "platform/message_pump_win.h"
 #include "tags/song_info.h"
 #include "ui/controls_win.h"
 #include "ui/file_drop_target_win.h"
@@ -32,16 +33,7 @@ constexpr int kBusyFontHeight = 18;
 constexpr int kPauseAfterSongMs = 500;
 
 bool registerMainWindowClass() {
-  WNDCLASSEXA definition{};
-  definition.cbSize = sizeof definition;
-  definition.style = CS_HREDRAW | CS_VREDRAW;
-  definition.lpfnWndProc = ui::Window::procedure;
-  definition.hInstance = GetModuleHandleA(nullptr);
-  definition.hIcon = LoadIconA(definition.hInstance, MAKEINTRESOURCEA(kProgramIconResource));
-  definition.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  definition.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  definition.lpszClassName = kMainWindowClass;
-  return ui::registerWindowClass(definition);
+  return ui::registerWindowClass(kMainWindowClass, CS_HREDRAW | CS_VREDRAW, kProgramIconResource);
 }
 
 // The picture button's face: a small framed landscape, drawn once per window.
@@ -82,15 +74,7 @@ bool pauseProcessingMessages(int ms) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
   for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        return false;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    if (!platform::processPendingMessages()) return false;
     const Clock::time_point now = Clock::now();
     if (now >= end) return true;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count() + 1;

@@ -44,22 +44,14 @@ ShellResources& resources() {
   return r;
 }
 
-bool registerMyWindow(HINSTANCE instance) {
-  WNDCLASSEXA definition{};
-  definition.cbSize = sizeof definition;
-  definition.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-  definition.lpfnWndProc = ui::Window::procedure;
-  definition.hInstance = instance;
-  definition.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kProgramIconResource));
-  definition.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  definition.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  definition.lpszClassName = kMyWindowClass;
-  return ui::registerWindowClass(definition);
+bool registerMyWindow() {
+  return ui::registerWindowClass(kMyWindowClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                                 kProgramIconResource);
 }
 
 }  // namespace
 
-bool startShell(HINSTANCE instance) {
+bool startShell() {
   ShellResources& r = resources();
   if (r.started) return true;
 
@@ -82,7 +74,7 @@ bool startShell(HINSTANCE instance) {
   r.fontFamily = ui::chooseFontFamily(texts.yaHeiFont, texts.simSunFont);
   r.font = ui::createFont(r.fontFamily, kInterfaceFontHeight);
 
-  r.started = r.oleStarted && r.font && registerMyWindow(instance);
+  r.started = r.oleStarted && r.font && registerMyWindow();
   return r.started;
 }
 
@@ -120,8 +112,8 @@ std::vector<std::string> commandLineArguments() {
   return arguments;
 }
 
-int runProgram(HINSTANCE instance, const std::vector<std::string>& arguments) {
-  if (!startShell(instance)) return 1;
+int runProgram(const std::vector<std::string>& arguments) {
+  if (!startShell()) return 1;
   int exitCode = 1;
   {
     MainWindow main;

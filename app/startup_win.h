@@ -17,7 +17,7 @@ extern const char kMyWindowClass[];
 // Everything before MainWindow, in order: the program-wide state and its clean-up at
 // process end, OLE (for the drop target), common controls and GDI+, the interface font,
 // the MyWindow class. Safe to call more than once. False when a step fails.
-bool startShell(HINSTANCE instance);
+bool startShell();
 
 // Gives back what startShell took (the font, GDI+, OLE); the program-wide state goes at
 // process end.
@@ -38,6 +38,6 @@ void endProgram();
 std::vector<std::string> commandLineArguments();
 
 // The whole program, as WinMain runs it.
-int runProgram(HINSTANCE instance, const std::vector<std::string>& arguments);
+int runProgram(const std::vector<std::string>& arguments);
 
 }  // namespace app

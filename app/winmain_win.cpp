@@ -3,6 +3,6 @@
 
 #include "app/startup_win.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  return app::runProgram(instance, app::commandLineArguments());
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return app::runProgram(app::commandLineArguments());
 }

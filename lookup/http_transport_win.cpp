@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "lookup/http_transport.h"
+#include "platform/message_pump_win.h"
 
 namespace lookup::transport {
 
@@ -173,21 +174,6 @@ void perform(const Request& request, const std::atomic<bool>& abandoned, Clock::
   InternetCloseHandle(internet);
 }
 
-// Handles pending messages; false when the quit request came, which is posted again for
-// the program's own message loop and ends the handling for this fetch.
-bool handleMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return false;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return true;
-}
-
 }  // namespace
 
 Response send(const Request& request) {
@@ -217,7 +203,7 @@ Response send(const Request& request) {
                                  : WaitForSingleObject(exchange->done, wait);
       if (woke == WAIT_OBJECT_0) break;
       if (pumping && woke == WAIT_OBJECT_0 + 1) {
-        pumping = handleMessages();
+        pumping = platform::processPendingMessages();
         continue;
       }
     } else if (WaitForSingleObject(exchange->done, 0) == WAIT_OBJECT_0) {
@@ -237,6 +223,6 @@ void storeCookie(const std::string& address, const std::string& name, const std:
   InternetSetCookieA(address.c_str(), name.c_str(), data.c_str());
 }
 
-void processPendingMessages() { handleMessages(); }
+void processPendingMessages() { platform::processPendingMessages(); }
 
 }  // namespace lookup::transport

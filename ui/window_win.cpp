@@ -42,6 +42,19 @@ bool registerWindowClass(const WNDCLASSEXA& definition) {
   return RegisterClassExA(&definition) != 0;
 }
 
+bool registerWindowClass(const char* className, UINT classStyle, int iconResource) {
+  WNDCLASSEXA definition{};
+  definition.cbSize = sizeof definition;
+  definition.style = classStyle;
+  definition.lpfnWndProc = Window::procedure;
+  definition.hInstance = GetModuleHandleA(nullptr);
+  definition.hIcon = LoadIconA(definition.hInstance, MAKEINTRESOURCEA(iconResource));
+  definition.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  definition.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  definition.lpszClassName = className;
+  return registerWindowClass(definition);
+}
+
 void runModal(HWND window) {
   MSG msg;
   while (IsWindow(window)) {

@@ -40,6 +40,10 @@ class Window {
 // class again is not an error.
 bool registerWindowClass(const WNDCLASSEXA& definition);
 
+// The program's windows: class styles of their own, the program's icon from the resources,
+// the arrow cursor and the button-face background (COLOR_BTNFACE + 1).
+bool registerWindowClass(const char* className, UINT classStyle, int iconResource);
+
 // Processes messages until `window` is destroyed. A WM_QUIT that arrives meanwhile ends the
 // loop and is posted again, so the loop that runs the program sees it too.
 void runModal(HWND window);

@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
-  if (!app::startShell(GetModuleHandleA(nullptr))) {
+  if (!app::startShell()) {
     std::fprintf(stderr, "the shell did not start\n");
     return 1;
   }
