@@ -5,7 +5,6 @@
 #include <limits>
 #include <vector>
 
-#include "platform/file.h"
 #include "platform/text.h"
 #include "tags/cursor.h"
 #include "tags/probes.h"
@@ -209,15 +208,7 @@ std::string monkeysAudioEncoder(std::uint16_t version) {
 }
 
 bool readApeInfo(const std::string& path, SongInfo& info) {
-  // A missing file leaves the record alone; one that exists but cannot be opened still
-  // resets it.
-  if (!platform::fileExists(path)) return false;
-  FileSource source(path);
-  if (!source.isOpen()) {
-    resetSongInfo(info);
-    return false;
-  }
-  return readApeInfo(source, info);
+  return readExistingFile(path, info, &readApeInfo);
 }
 
 bool readApeInfo(Source& source, SongInfo& info) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/file.h"
 #include "platform/text.h"
 #include "tags/cursor.h"
 #include "tags/vorbis_comment.h"
@@ -60,13 +59,7 @@ void readStreamInfo(Cursor& cursor, SongInfo& info) {
 }  // namespace
 
 bool readFlacInfo(const std::string& path, SongInfo& info) {
-  if (!platform::fileExists(path)) return false;
-  FileSource source(path);
-  if (!source.isOpen()) {
-    resetSongInfo(info);
-    return false;
-  }
-  return readFlacInfo(source, info);
+  return readExistingFile(path, info, &readFlacInfo);
 }
 
 bool readFlacInfo(Source& source, SongInfo& info) {

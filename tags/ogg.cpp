@@ -6,7 +6,6 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/file.h"
 #include "platform/text.h"
 #include "tags/cursor.h"
 #include "tags/vorbis_comment.h"
@@ -182,13 +181,7 @@ void setStreamFacts(std::int32_t granule, std::int32_t sampleRate, std::uint64_t
 }  // namespace
 
 bool readOggInfo(const std::string& path, SongInfo& info) {
-  if (!platform::fileExists(path)) return false;
-  FileSource source(path);
-  if (!source.isOpen()) {
-    resetSongInfo(info);
-    return false;
-  }
-  return readOggInfo(source, info);
+  return readExistingFile(path, info, &readOggInfo);
 }
 
 bool readOggInfo(Source& source, SongInfo& info) {

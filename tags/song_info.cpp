@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "platform/file.h"
 #include "platform/text.h"
 #include "platform/utf.h"
 #include "tags/ape.h"
@@ -160,6 +161,17 @@ void readSongKind(SongKind kind, Source& file, SongInfo& info) {
     case SongKind::unknown:
       break;
   }
+}
+
+bool readExistingFile(const std::string& path, SongInfo& info,
+                      bool (*read)(Source& source, SongInfo& info)) {
+  if (!platform::fileExists(path)) return false;
+  FileSource source(path);
+  if (!source.isOpen()) {
+    resetSongInfo(info);
+    return false;
+  }
+  return read(source, info);
 }
 
 const std::string& noSongInfoText() {

@@ -70,6 +70,12 @@ void readSongKind(SongKind kind, const std::string& path, SongInfo& info);
 class Source;
 void readSongKind(SongKind kind, Source& source, SongInfo& info);
 
+// The path form of the readers that reset the record as soon as the file exists (WMA, APE,
+// Ogg, FLAC): a missing file leaves the record alone, one that exists but cannot be opened
+// is reset and gives false, and an open one is handed to `read`.
+bool readExistingFile(const std::string& path, SongInfo& info,
+                      bool (*read)(Source& source, SongInfo& info));
+
 // The list's summary of a song: title + " - " + artist, or "无法获取歌曲信息" for an
 // unknown suffix (then nothing is read).
 std::string readSongInfo(const std::string& path);

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/file.h"
 #include "platform/text.h"
 #include "tags/bytes.h"
 #include "tags/cursor.h"
@@ -275,13 +274,7 @@ void readFileProperties(Cursor& c, SongInfo& info) {
 }  // namespace
 
 bool readWmaInfo(const std::string& path, SongInfo& info) {
-  if (!platform::fileExists(path)) return false;
-  FileSource source(path);
-  if (!source.isOpen()) {
-    resetSongInfo(info);
-    return false;
-  }
-  return readWmaInfo(source, info);
+  return readExistingFile(path, info, &readWmaInfo);
 }
 
 bool readWmaInfo(Source& source, SongInfo& info) {
