@@ -60,9 +60,24 @@ Converter& fromLocal() {
   return c;
 }
 
+// ASCII is the same in UTF-8, UTF-16 and GB18030: most tags and paths are plain ASCII and
+// need no conversion at all.
+bool isAscii(const std::string& text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool isAscii(const std::u16string& text) {
+  for (const char16_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string wideToLocal(const std::u16string& wide) {
+  if (isAscii(wide)) return std::string(wide.begin(), wide.end());
   // GB18030 maps all of Unicode; only an unpaired surrogate has no character to map.
   std::u16string clean;
   clean.reserve(wide.size());
@@ -82,12 +97,17 @@ std::string wideToLocal(const std::u16string& wide) {
 }
 
 std::u16string localToWide(const std::string& local) {
+  if (isAscii(local)) return std::u16string(local.begin(), local.end());
   return decodeUtf8(fromLocal().run(local, [](std::string& out) { out += "\xEF\xBF\xBD"; }));
 }
 
-std::string utf8ToLocal(const std::string& utf8) { return wideToLocal(decodeUtf8(utf8)); }
+std::string utf8ToLocal(const std::string& utf8) {
+  if (isAscii(utf8)) return utf8;
+  return wideToLocal(decodeUtf8(utf8));
+}
 
 std::string localToUtf8(const std::string& local) {
+  if (isAscii(local)) return local;
   return fromLocal().run(local, [](std::string& out) { out += "\xEF\xBF\xBD"; });
 }
 
