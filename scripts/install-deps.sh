@@ -18,6 +18,12 @@ packages=(
   libjmac-java default-jre-headless
   # the peer reader of the benchmark, and GNU time for its peak memory
   libtag1-dev time
+  # JSON replies of the lyric-search providers (header-only, also used by the Windows build)
+  nlohmann-json3-dev
+  # real microphone input under Wine: a PulseAudio null sink fed with spoken words
+  pulseaudio pulseaudio-utils espeak-ng sox
+  # the release archive
+  zip
 )
 
 missing=()
