@@ -86,6 +86,13 @@ bool loaded() { return curlLibrary().error.empty(); }
 
 extern "C" {
 
+// libcurl declares its two variadic calls with an enum as the last named parameter. Its
+// enumerators are int-sized, so the enum is passed exactly as an int is, which is what
+// clang's -Wvarargs cannot know.
+#if defined(__clang__)
+#pragma clang diagnostic ignored "-Wvarargs"
+#endif
+
 CURLcode curl_global_init(long flags) {
   return loaded() ? curlLibrary().globalInit(flags) : CURLE_FAILED_INIT;
 }
