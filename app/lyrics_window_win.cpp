@@ -133,7 +133,9 @@ void LyricsWindow::openModal() {
     return;
   }
   LyricsWindow window;
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  // Not WS_CLIPCHILDREN: a group box paints only its frame and caption, so the window's own
+  // background must be painted under it.
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   HWND hwnd = window.createWindow(0, kLyricsWindowClass, shellTexts().lyricsCaption, style, kLeft,
                                   kTop, kFullWidth, kFullHeight, nullptr);
   if (hwnd == nullptr) return;
