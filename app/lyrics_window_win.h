@@ -68,6 +68,7 @@ class LyricsWindow : public ui::Window {
  private:
   bool createControls();
   void applyCompactLayout();
+  // The controls that take a transparent label, in the order they take it.
   void attachLabels();
   void paintCaptions();
   void onCommand(int id, int code);

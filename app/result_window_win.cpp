@@ -35,7 +35,9 @@ HWND ResultWindow::open() {
 
 ResultWindow* ResultWindow::of(HWND window) {
   if (window == nullptr || ui::windowClassName(window) != kResultWindowClass) return nullptr;
-  return reinterpret_cast<ResultWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  // The window procedure keeps the object as the Window it was created through.
+  return static_cast<ResultWindow*>(
+      reinterpret_cast<ui::Window*>(GetWindowLongPtrA(window, GWLP_USERDATA)));
 }
 
 bool ResultWindow::navigate(HWND window, const std::string& address) {

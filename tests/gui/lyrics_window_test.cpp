@@ -157,6 +157,12 @@ class LyricsQueryTest : public LyricsWindowTest {
 };
 
 TEST(LyricsOnlyProgram, CompactWindowWithItsListAndARecordingFileThatGoesWithIt) {
+  int closedPort = 0;
+  {
+    SearchTestServer closed;
+    closedPort = closed.http().port();
+  }
+  ServiceHosts unreachable("127.0.0.1:" + std::to_string(closedPort));
   const std::set<std::string> before = recordings();
   gui_testing::ChildProcess program(gui_testing::programPath(), "-lrc");
   ASSERT_TRUE(program.started());
@@ -180,6 +186,9 @@ TEST(LyricsOnlyProgram, CompactWindowWithItsListAndARecordingFileThatGoesWithIt)
 
   Sleep(300);
   EXPECT_TRUE(gui_testing::saveScreenshot(lyrics, shotPath("lyrics_compact.png")));
+  // A result page still open does not keep the program from ending cleanly.
+  pressLabel(lyrics);
+  EXPECT_NE(visibleWindow(program.pid(), app::kResultWindowClass), nullptr);
   PostMessageA(lyrics, WM_CLOSE, 0, 0);
   ASSERT_TRUE(program.waitForExit(kWaitMs));
   EXPECT_EQ(program.exitCode(), 0u);
