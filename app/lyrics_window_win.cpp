@@ -122,9 +122,9 @@ std::string reserveRecordingFile(const std::string& folder) {
       CloseHandle(file);
       return path;
     }
-    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) {
-      return path;  // the folder takes no file: the name is still fresh
-    }
+    // Any other failure (no such folder, no right to write, a locked file) leaves no name
+    // this window may later delete.
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return {};
   }
 }
 

@@ -96,7 +96,8 @@ class LyricsWindow : public ui::Window {
 
 // A fresh name for the recording in `folder` (ending in its separator): the tick count plus
 // a running counter in lower-case hexadecimal and ".tmp", counted upward past every name
-// that exists. The file is created empty, so the name stays this window's.
+// that exists. The file is created empty, so the name stays this window's; "" when no file
+// can be made there.
 std::string reserveRecordingFile(const std::string& folder);
 
 }  // namespace app
