@@ -19,6 +19,7 @@
 #include "ui/controls_win.h"
 #include "ui/file_drop_target_win.h"
 #include "ui/fonts_win.h"
+#include "ui/picture_face_win.h"
 
 namespace app {
 
@@ -34,37 +35,6 @@ constexpr int kPauseAfterSongMs = 500;
 
 bool registerMainWindowClass() {
   return ui::registerWindowClass(kMainWindowClass, CS_HREDRAW | CS_VREDRAW, kProgramIconResource);
-}
-
-// The picture button's face: a small framed landscape, drawn once per window.
-ui::Bitmap drawPictureFace() {
-  constexpr int kSide = 14;
-  ui::WindowDC screen(nullptr);
-  ui::Bitmap face(CreateCompatibleBitmap(screen.get(), kSide, kSide));
-  ui::MemoryDC canvas(screen.get());
-  if (!face || canvas.get() == nullptr) return face;
-  ui::SelectionGuard intoCanvas(canvas.get(), face.get());
-
-  const RECT whole{0, 0, kSide, kSide};
-  ui::Brush frame(CreateSolidBrush(RGB(0x40, 0x40, 0x40)));
-  ui::Brush sky(CreateSolidBrush(RGB(0x9C, 0xCC, 0xF4)));
-  ui::Brush hill(CreateSolidBrush(RGB(0x3C, 0x9A, 0x3C)));
-  ui::Brush sun(CreateSolidBrush(RGB(0xF8, 0xC8, 0x30)));
-  ui::Pen none(CreatePen(PS_NULL, 0, 0));
-  FillRect(canvas.get(), &whole, frame.get());
-  const RECT inside{1, 1, kSide - 1, kSide - 1};
-  FillRect(canvas.get(), &inside, sky.get());
-  ui::SelectionGuard noOutline(canvas.get(), none.get());
-  {
-    ui::SelectionGuard fill(canvas.get(), sun.get());
-    Ellipse(canvas.get(), 8, 2, 12, 6);
-  }
-  {
-    ui::SelectionGuard fill(canvas.get(), hill.get());
-    const POINT land[] = {{1, 13}, {1, 9}, {5, 5}, {9, 10}, {11, 8}, {13, 10}, {13, 13}};
-    Polygon(canvas.get(), land, static_cast<int>(sizeof land / sizeof land[0]));
-  }
-  return face;
 }
 
 // Waits `ms` milliseconds while handling this thread's window messages, so that the windows
@@ -127,7 +97,7 @@ bool MainWindow::createControls() {
   const ShellTexts& texts = shellTexts();
   HFONT font = interfaceFont();
   busyFont_ = ui::createFont(texts.yaHeiFont, kBusyFontHeight);
-  pictureFace_ = drawPictureFace();
+  pictureFace_ = ui::drawPictureFace();
 
   // Each row: the control of the window definition, at its place, with its caption.
   const ui::ControlDefinition buttons[] = {

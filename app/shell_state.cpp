@@ -9,6 +9,7 @@ std::string currentSongPath;
 std::string lastSelection;
 std::string songFolder;
 std::int32_t lyricsOnlyMode = 0;
+std::string recordingFile;
 
 namespace {
 
@@ -29,6 +30,7 @@ void releaseShellState() {
   std::string().swap(currentSongPath);
   std::string().swap(lastSelection);
   std::string().swap(songFolder);
+  std::string().swap(recordingFile);
   lyricsOnlyMode = 0;
 }
 

@@ -15,6 +15,8 @@ extern std::string lastSelection;
 extern std::string songFolder;
 // 1 when the program was started with "-lrc": only the lyrics window is used.
 extern std::int32_t lyricsOnlyMode;
+// The temporary WAVE file speech input records into; renewed by every lyrics window.
+extern std::string recordingFile;
 
 // Start-up: every piece of state empty, and the clean-up registered to run at process end.
 void startShellState();

@@ -103,6 +103,16 @@ const std::string& noResultRow() {
   return text;
 }
 
+const std::string& fetchFailedText() {
+  static const std::string text = platform::utf8ToLocal("错误：查询服务器失败");
+  return text;
+}
+
+const std::string& fetchFailedRow() {
+  static const std::string text = platform::utf8ToLocal("  查询服务器失败，请稍后再试   ");
+  return text;
+}
+
 std::string percentEncode(const std::string& text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -227,6 +237,17 @@ LyricsQueryView lyricsQueryView(Service service, const std::string& lyrics,
   } else {
     view.step = LyricsQueryView::Step::results;
   }
+  return view;
+}
+
+LyricsQueryView lyricsQueryView(Service service, const std::string& lyrics,
+                                const FetchedPage& firstPage) {
+  if (lyrics.empty() || firstPage.outcome == FetchOutcome::complete)
+    return lyricsQueryView(service, lyrics, firstPage.page);
+  LyricsQueryView view;
+  view.step = LyricsQueryView::Step::fetchFailed;
+  view.newName = fetchFailedText();
+  view.rows = {fetchFailedRow()};
   return view;
 }
 

@@ -47,6 +47,8 @@ const std::string& emptyLyricsMessage();  // "不允许为空"
 const std::string& emptyLyricsCaption();  // "信息"
 const std::string& noResultText();        // "错误：无相关结果", for the new-name box
 const std::string& noResultRow();  // "  该歌词无法查询到其歌名   ", for the result list
+const std::string& fetchFailedText();  // "错误：查询服务器失败", for the new-name box
+const std::string& fetchFailedRow();  // "  查询服务器失败，请稍后再试   ", for the result list
 
 // Every byte as "%" and two upper-case hexadecimal digits, letters and digits included.
 std::string percentEncode(const std::string& text);
@@ -110,15 +112,21 @@ struct LyricsQueryView {
   enum class Step {
     emptyLyrics,  // show emptyLyricsMessage() titled emptyLyricsCaption(); nothing fetched
     noResult,     // new-name box and result list as below; no worker
+    fetchFailed,  // the page could not be had: new-name box and result list as below; no worker
     results,      // start the list worker, then write firstTitle() of a fresh page
   };
   Step step = Step::emptyLyrics;
-  std::string newName;            // for noResult
-  std::vector<std::string> rows;  // for noResult, top row first
+  std::string newName;            // for noResult and fetchFailed
+  std::vector<std::string> rows;  // for noResult and fetchFailed, top row first
 };
 
 // `firstPage` is only read when the lyrics are not empty.
 LyricsQueryView lyricsQueryView(Service service, const std::string& lyrics,
                                 const std::string& firstPage);
+
+// The same for a fetched page: a fetch that did not complete (no answer, time-out, size
+// cap, or an error status) is a failed fetch, never a page without results.
+LyricsQueryView lyricsQueryView(Service service, const std::string& lyrics,
+                                const FetchedPage& firstPage);
 
 }  // namespace lookup

@@ -200,4 +200,31 @@ TEST(LyricsQuery, EmptyLyricsFetchNothingAndEmptyPagesCountAsResults) {
   EXPECT_EQ(lookup::resultListRows(Service::soso, "").size(), 1u);
 }
 
+TEST(LyricsQuery, AFetchThatDidNotCompleteIsAFailureNotAnEmptyResult) {
+  using lookup::FetchOutcome;
+  using Step = lookup::LyricsQueryView::Step;
+  const std::string none = baiduPage(PageKind::noResult);
+  const struct {
+    FetchOutcome outcome;
+    std::string lyrics, page;
+    Step step;
+  } cases[] = {
+      {FetchOutcome::interrupted, "a", "", Step::fetchFailed},
+      {FetchOutcome::timedOut, "a", "", Step::fetchFailed},
+      {FetchOutcome::tooLarge, "a", none, Step::fetchFailed},
+      {FetchOutcome::failed, "a", "", Step::fetchFailed},
+      {FetchOutcome::failed, "", "", Step::emptyLyrics},
+      {FetchOutcome::complete, "a", none, Step::noResult},
+      {FetchOutcome::complete, "a", "", Step::results},
+  };
+  for (const auto& c : cases) {
+    const lookup::LyricsQueryView view =
+        lookup::lyricsQueryView(Service::baidu, c.lyrics, {"", c.outcome, c.page});
+    EXPECT_EQ(view.step, c.step) << static_cast<int>(c.outcome) << " " << c.lyrics;
+    if (c.step != Step::fetchFailed) continue;
+    EXPECT_EQ(view.newName, L("错误：查询服务器失败"));
+    EXPECT_EQ(view.rows, std::vector<std::string>{L("  查询服务器失败，请稍后再试   ")});
+  }
+}
+
 }  // namespace

@@ -172,6 +172,12 @@ void SearchTestServer::answer(const std::string& lyrics, PageKind kind, std::vec
   answers_[platform::utf8ToLocal(lyrics)] = {kind, std::move(hits)};
 }
 
+void SearchTestServer::slowDown(const std::string& lyrics, std::chrono::milliseconds pause,
+                                int promptAnswers) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  slow_[platform::utf8ToLocal(lyrics)] = {pause, promptAnswers};
+}
+
 void SearchTestServer::serve(const ReceivedRequest& request, Connection& connection) {
   const bool baidu = request.target.rfind("/m?", 0) == 0;
   const bool soso = request.target.rfind("/fcgi-bin/m.q?", 0) == 0;
@@ -181,11 +187,15 @@ void SearchTestServer::serve(const ReceivedRequest& request, Connection& connect
   }
   const std::string lyrics = percentDecodeBytes(queryValue(request.target, baidu ? "word" : "w"));
   Answer answer{PageKind::noResult, {}};
+  std::chrono::milliseconds pause{0};
   {
     std::lock_guard<std::mutex> lock(mutex_);
     const auto found = answers_.find(lyrics);
     if (found != answers_.end()) answer = found->second;
+    const auto slow = slow_.find(lyrics);
+    if (slow != slow_.end() && slow->second.promptAnswers-- <= 0) pause = slow->second.pause;
   }
+  if (pause.count() > 0 && !connection.pause(pause)) return;
   const std::string lyricsUtf8 = platform::localToUtf8(lyrics);
   std::string headers =
       std::string("Content-Type: text/html; charset=") + (baidu ? "utf-8" : "gbk") + "\r\n";

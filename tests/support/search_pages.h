@@ -3,6 +3,7 @@
 // percent-encoded UTF-8, the soso page in GBK. Songs and lyrics are given in UTF-8.
 #pragma once
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -42,6 +43,10 @@ class SearchTestServer {
   // Answers these lyrics (UTF-8) with a page of this kind on both services.
   void answer(const std::string& lyrics, PageKind kind, std::vector<SongHit> hits);
 
+  // Answers for these lyrics (UTF-8) wait `pause` before they are sent, except the first
+  // `promptAnswers` of them.
+  void slowDown(const std::string& lyrics, std::chrono::milliseconds pause, int promptAnswers);
+
   HttpTestServer& http() { return *server_; }
   // "127.0.0.1:port", for LYRIVANE_BAIDU_HOST / LYRIVANE_SOSO_HOST.
   std::string hostPort() const { return server_->hostPort(); }
@@ -58,7 +63,12 @@ class SearchTestServer {
   void serve(const ReceivedRequest& request, Connection& connection);
 
   std::mutex mutex_;
+  struct Slowness {
+    std::chrono::milliseconds pause;
+    int promptAnswers;
+  };
   std::map<std::string, Answer> answers_;  // keyed by the lyrics' GBK bytes
+  std::map<std::string, Slowness> slow_;   // likewise
   std::unique_ptr<HttpTestServer> server_;
 };
 
