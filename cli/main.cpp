@@ -13,7 +13,7 @@ const char kUsage[] =
     "commands:\n"
     "  info [--json] PATH...      show each song's title - artist (or every tag field)\n"
     "  rename [--dry-run] [--json] [-r] PATH...  rename songs to Title(Artist).ext\n"
-    "  lookup [--service baidu|soso] [--json] LYRICS...  song titles from a line of lyrics\n"
+    "  lookup [--service NAME] [--json] LYRICS...  song titles from a line of lyrics\n"
     "run 'lyrivane COMMAND --help' for a command's options.\n";
 
 struct Command {

@@ -54,6 +54,30 @@ FetchLimits& sharedLimits() {
   return limits;
 }
 
+// Takes the caller's User-Agent line (any case) out of a header block: the agent is not a
+// header line to WinINet but an argument of InternetOpenA, so both transports take it apart.
+std::string takeUserAgent(std::string& block, const std::string& fallback) {
+  static const char kName[] = "user-agent:";
+  std::string agent = fallback;
+  std::string rest;
+  std::size_t start = 0;
+  while (start < block.size()) {
+    std::size_t end = block.find("\r\n", start);
+    end = end == std::string::npos ? block.size() : end + 2;
+    const std::string line = block.substr(start, end - start);
+    if (lowerAscii(line.substr(0, sizeof kName - 1)) == kName) {
+      const std::size_t value = line.find_first_not_of(' ', sizeof kName - 1);
+      agent = value == std::string::npos ? "" : line.substr(value);
+      while (!agent.empty() && (agent.back() == '\n' || agent.back() == '\r')) agent.pop_back();
+    } else {
+      rest += line;
+    }
+    start = end;
+  }
+  block = rest;
+  return agent;
+}
+
 }  // namespace
 
 AddressParts splitAddress(const std::string& url) {
@@ -151,6 +175,24 @@ std::vector<std::uint8_t> fetchFailureValue() {
   return std::vector<std::uint8_t>(kFailureValueSize, 0);
 }
 
+std::string outcomeReason(FetchOutcome outcome, int status) {
+  switch (outcome) {
+    case FetchOutcome::complete:
+      return "";
+    case FetchOutcome::httpError:
+      return "the server answered with HTTP status " + std::to_string(status);
+    case FetchOutcome::interrupted:
+      return "the connection failed or broke off";
+    case FetchOutcome::timedOut:
+      return "no answer in time";
+    case FetchOutcome::tooLarge:
+      return "the answer is larger than a result page can be";
+    case FetchOutcome::failed:
+      return "the request could not be made";
+  }
+  return "";
+}
+
 std::string bodyText(const std::vector<std::uint8_t>& body) {
   std::size_t n = 0;
   while (n < body.size() && body[n] != 0) ++n;
@@ -164,7 +206,9 @@ FetchResult fetchUrl(const FetchRequest& request, const FetchLimits& limits) {
   t.verb = request.method;
   t.method = methodOf(request.method);
   t.proxy = request.proxy;
-  t.headerBlock = defaultHeaderBlock(request.headers, request.url);
+  std::string callerHeaders = request.headers;
+  t.userAgent = takeUserAgent(callerHeaders, kUserAgent);
+  t.headerBlock = defaultHeaderBlock(callerHeaders, request.url);
   if (t.method == Method::post) {
     t.headerBlock = postHeaderBlock(t.headerBlock, request.body);
     t.body = request.body;
@@ -174,6 +218,7 @@ FetchResult fetchUrl(const FetchRequest& request, const FetchLimits& limits) {
   transport::Response response = transport::send(t);
   switch (response.result.outcome) {
     case FetchOutcome::complete:
+    case FetchOutcome::httpError:
     case FetchOutcome::interrupted:
       break;
     case FetchOutcome::timedOut:
@@ -188,6 +233,10 @@ FetchResult fetchUrl(const FetchRequest& request, const FetchLimits& limits) {
     transport::storeCookie(address, cookie.name, cookie.data);
     transport::processPendingMessages();
   }
+  // An error page is read whole (its cookies count), but it is no answer to the request.
+  const int status = response.result.status;
+  if (response.result.outcome == FetchOutcome::complete && (status < 200 || status > 299))
+    response.result.outcome = FetchOutcome::httpError;
   return response.result;
 }
 

@@ -75,7 +75,9 @@ FetchLimits defaultFetchLimits();
 void setDefaultFetchLimits(const FetchLimits& limits);
 
 enum class FetchOutcome {
-  complete,     // the whole answer was read (any status)
+  complete,     // the whole answer was read and its status is 2xx
+  httpError,    // the whole answer was read, but its status is not 2xx (a 404 page, a 403
+                // refusal): the body is kept, yet it is no page of results
   interrupted,  // sending or reading failed; the body holds what arrived (often nothing)
   timedOut,     // a time limit passed: failure value
   tooLarge,     // the body passed its limit: failure value
@@ -84,8 +86,12 @@ enum class FetchOutcome {
 
 struct FetchResult {
   FetchOutcome outcome = FetchOutcome::failed;
+  int status = 0;  // the final answer's HTTP status (after redirects); 0 when none arrived
   std::vector<std::uint8_t> body;
 };
+
+// Why a fetch gave no page, for messages: "" for complete.
+std::string outcomeReason(FetchOutcome outcome, int status);
 
 // The failure value: 255 zero bytes, which read as the empty text.
 std::vector<std::uint8_t> fetchFailureValue();
@@ -97,14 +103,15 @@ struct FetchRequest {
   std::string url;
   std::string method;   // "", "GET" or "POST" in any case; sent as given
   std::string proxy;    // HTTP proxy, "host:port"; empty for a direct connection
-  std::string headers;  // extra header lines, each ending in CR LF
+  std::string headers;  // extra header lines, each ending in CR LF; a User-Agent line among
+                        // them replaces kUserAgent
   std::string body;     // the body of a POST
 };
 
 // One request, bounded by `limits`, with the outcome told apart.
 FetchResult fetchUrl(const FetchRequest& request, const FetchLimits& limits);
 
-// One request with the default limits; the body, or the failure value.
+// One request with the default limits; the body (whatever the status), or the failure value.
 std::vector<std::uint8_t> HttpFetch(const std::string& url, const std::string& method = "",
                                     const std::string& proxy = "", const std::string& headers = "",
                                     const std::string& body = "");

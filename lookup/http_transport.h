@@ -14,13 +14,14 @@ struct Request {
   std::string verb;  // the method exactly as the caller gave it
   Method method = Method::get;
   std::string proxy;
+  std::string userAgent = kUserAgent;
   std::string headerBlock;  // every header line the request adds, CR LF terminated
   std::string body;         // sent only with POST
   FetchLimits limits;
 };
 
 struct Response {
-  FetchResult result;
+  FetchResult result;      // status set whenever an answer's status line arrived
   std::string rawHeaders;  // status line and header lines of the final answer, CR LF separated
 };
 

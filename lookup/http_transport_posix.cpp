@@ -124,7 +124,7 @@ Response send(const Request& request) {
       scheme + a.host + ":" + std::to_string(connectionPort(a)) + escapeSpaces(a.objectPath);
 
   HeaderList headers;
-  headers.add(std::string("User-Agent: ") + kUserAgent);
+  headers.add("User-Agent: " + request.userAgent);
   std::size_t start = 0;
   while (start < request.headerBlock.size()) {
     std::size_t end = request.headerBlock.find("\r\n", start);
@@ -184,7 +184,10 @@ Response send(const Request& request) {
   }
 
   const CURLcode code = curl_easy_perform(curl);
+  long status = 0;  // of the last answer, as redirects are followed; 0 when none arrived
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   curl_easy_cleanup(curl);
+  out.result.status = static_cast<int>(status);
   out.result.outcome = outcomeOf(code, transfer);
   out.result.body = std::move(transfer.body);
   out.rawHeaders = std::move(transfer.rawHeaders);

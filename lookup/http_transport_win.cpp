@@ -1,7 +1,8 @@
 // HttpFetch over WinINet. The calls keep their long-standing order: InternetOpenA,
 // InternetConnectA, HttpOpenRequestA, HttpSendRequestA, InternetReadFile (repeated),
-// HttpQueryInfoA, InternetCloseHandle for the request, the connection and the internet
-// handle; the cookie step then calls InternetSetCookieA once per cookie.
+// HttpQueryInfoA (raw headers, then the status), InternetCloseHandle for the request, the
+// connection and the internet handle; the cookie step then calls InternetSetCookieA once per
+// cookie.
 //
 // Bounds. The connect, send and receive time-outs are set on every handle (Wine honours
 // them only on the connection and request handles). They bound each wait, not the whole
@@ -87,6 +88,16 @@ std::string rawHeaders(HINTERNET request) {
   return buffer;
 }
 
+// The answer's status code; 0 when no status line arrived.
+int statusCode(HINTERNET request) {
+  DWORD status = 0;
+  DWORD length = sizeof status;
+  if (!HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &length,
+                      nullptr))
+    return 0;
+  return static_cast<int>(status);
+}
+
 // The request itself, on the worker thread. `publish` receives the response before the
 // handles are closed: closing may take long (see the top of the file).
 template <typename Publish>
@@ -96,9 +107,9 @@ void perform(const Request& request, const std::atomic<bool>& abandoned, Clock::
   const FetchLimits& limits = request.limits;
   const bool direct = request.proxy.empty();
   const std::string proxyName = direct ? "" : "http=" + request.proxy;
-  HINTERNET internet =
-      InternetOpenA(kUserAgent, direct ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
-                    proxyName.c_str(), "", 0);
+  HINTERNET internet = InternetOpenA(request.userAgent.c_str(),
+                                     direct ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
+                                     proxyName.c_str(), "", 0);
   if (!internet) return publish(std::move(out));
   setTimeouts(internet, limits);
   HINTERNET connection =
@@ -165,8 +176,10 @@ void perform(const Request& request, const std::atomic<bool>& abandoned, Clock::
     if (n == 0) break;
   }
 
-  if (outcome == FetchOutcome::complete || outcome == FetchOutcome::interrupted)
+  if (outcome == FetchOutcome::complete || outcome == FetchOutcome::interrupted) {
     out.rawHeaders = rawHeaders(handle);
+    out.result.status = statusCode(handle);
+  }
   out.result.outcome = outcome;
   publish(std::move(out));
   InternetCloseHandle(handle);

@@ -190,6 +190,7 @@ FetchedPage fetchServicePage(Service service, const std::string& lyrics) {
   fetched.address = serviceAddress(service, lyrics);
   const FetchResult result = fetchUrl({fetched.address, "", "", "", ""}, defaultFetchLimits());
   fetched.outcome = result.outcome;
+  fetched.status = result.status;
   fetched.page = servicePage(service, result.body);
   return fetched;
 }

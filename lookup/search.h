@@ -86,10 +86,12 @@ std::string servicePage(Service service, const std::vector<std::uint8_t>& body);
 struct FetchedPage {
   std::string address;
   FetchOutcome outcome = FetchOutcome::failed;
+  int status = 0;  // the HTTP status; 0 when none arrived
   std::string page;
 };
 
 // Fetches the service's result page for the lyrics (GET, default headers) and decodes it.
+// Only a complete outcome is a result page: an error status (a 404 page) is not.
 FetchedPage fetchServicePage(Service service, const std::string& lyrics);
 
 bool pageHasNoResult(Service service, const std::string& page);

@@ -43,6 +43,8 @@ for t in "${targets[@]}"; do
       printf '<html><title>a</title><b>x</b></html>' >"$corpus/seed-page"
       printf 'HTTP/1.1 200 OK\r\nSet-Cookie: a=b; path=/\r\n\r\n' >"$corpus/seed-headers"
       printf 'http://Host:8080/path?q=%%E6%%AD%%8C' >"$corpus/seed-address"
+      printf '{"code":0,"result":{"songs":[{"name":"a","artists":[{"name":"b"}]}]}}' \
+        >"$corpus/seed-json"
     else
       for f in "$seeds"/*; do
         if [ "$t" = dispatch ]; then

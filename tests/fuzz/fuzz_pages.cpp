@@ -1,11 +1,13 @@
 // libFuzzer entry point for what the program scrapes from the network: result pages of
-// both search services, raw response headers and addresses, all hostile by assumption.
+// both search services, the providers' JSON replies, raw response headers and addresses,
+// all hostile by assumption.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "lookup/http_fetch.h"
+#include "lookup/providers.h"
 #include "lookup/search.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -18,6 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lookup::resultListRows(service, page);
     lookup::resultPageCaption(page);
   }
+  for (const lookup::Provider provider : lookup::providerOrder())
+    lookup::readProviderReply(provider, text);
   lookup::cookieLines(text);
   lookup::splitAddress(text);
   lookup::percentDecodeUtf8(text);

@@ -130,6 +130,22 @@ TEST(HttpFetchServer, BodyWithZeroBytesAndErrorStatusComesBackWhole) {
   const auto bytes = lookup::HttpFetch(server.url("/missing"));
   EXPECT_EQ(text(bytes), body);
   EXPECT_EQ(lookup::bodyText(bytes), "a");
+  // The outcome tells the error page from a page.
+  const Timed t = timedFetch(server.url("/missing"));
+  EXPECT_EQ(t.result.outcome, FetchOutcome::httpError);
+  EXPECT_EQ(t.result.status, 404);
+  EXPECT_EQ(text(t.result.body), body);
+}
+
+TEST(HttpFetchServer, StatusIsTheFinalAnswersAfterARedirect) {
+  HttpTestServer server([](const ReceivedRequest& r, Connection& c) {
+    c.send(r.target == "/old" ? testing_support::httpAnswer(302, "", "Location: /new\r\n")
+                              : testing_support::httpAnswer(200, "moved"));
+  });
+  const Timed t = timedFetch(server.url("/old"));
+  EXPECT_EQ(t.result.outcome, FetchOutcome::complete);
+  EXPECT_EQ(t.result.status, 200);
+  EXPECT_EQ(text(t.result.body), "moved");
 }
 
 TEST(HttpFetchServer, CookiesAreCarriedToTheNextRequestOfTheHost) {

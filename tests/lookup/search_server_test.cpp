@@ -3,10 +3,9 @@
 // carried to the next query, and the silent outcome of a failed fetch.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "lookup/search.h"
 #include "platform/text.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/search_pages.h"
 
 namespace {
@@ -18,30 +17,11 @@ using testing_support::SearchTestServer;
 std::string L(const std::string& utf8) { return platform::utf8ToLocal(utf8); }
 
 // Points both services at a host for the length of a test.
-class ServiceHosts {
- public:
-  explicit ServiceHosts(const std::string& host) {
-    put("LYRIVANE_BAIDU_HOST", host);
-    put("LYRIVANE_SOSO_HOST", host);
-  }
-  ~ServiceHosts() {
-    put("LYRIVANE_BAIDU_HOST", "");
-    put("LYRIVANE_SOSO_HOST", "");
-  }
-  ServiceHosts(const ServiceHosts&) = delete;
-  ServiceHosts& operator=(const ServiceHosts&) = delete;
-
- private:
-  static void put(const char* name, const std::string& value) {
-#ifdef _WIN32
-    _putenv_s(name, value.c_str());
-#else
-    if (value.empty())
-      unsetenv(name);
-    else
-      setenv(name, value.c_str(), 1);
-#endif
-  }
+struct ServiceHosts {
+  explicit ServiceHosts(const std::string& host)
+      : baidu("LYRIVANE_BAIDU_HOST", host), soso("LYRIVANE_SOSO_HOST", host) {}
+  testing_support::ScopedEnv baidu;
+  testing_support::ScopedEnv soso;
 };
 
 const std::vector<testing_support::SongHit> kSongs = {
@@ -54,6 +34,7 @@ TEST(SearchServer, BaiduQueryEndToEnd) {
   const std::string lyrics = L("你问我爱你有多深");
   const lookup::FetchedPage fetched = lookup::fetchServicePage(Service::baidu, lyrics);
   EXPECT_EQ(fetched.outcome, lookup::FetchOutcome::complete);
+  EXPECT_EQ(fetched.status, 200);
   const auto requests = server.http().requests();
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_EQ(requests[0].requestLine,
@@ -104,6 +85,16 @@ TEST(SearchServer, NoResultAndChangedPagesOnBothServices) {
     EXPECT_EQ(lookup::firstTitle(service, changed), "");
     EXPECT_EQ(lookup::resultListRows(service, changed).size(), 1u);
   }
+}
+
+TEST(SearchServer, ErrorStatusIsNoResultPage) {
+  // A 404 answer whose body looks like a page of results.
+  testing_support::HttpTestServer server(testing_support::answerWith(testing_support::httpAnswer(
+      404, testing_support::baiduPage("abc", PageKind::results, kSongs))));
+  ServiceHosts hosts(server.hostPort());
+  const lookup::FetchedPage fetched = lookup::fetchServicePage(Service::baidu, "abc");
+  EXPECT_EQ(fetched.outcome, lookup::FetchOutcome::httpError);
+  EXPECT_EQ(fetched.status, 404);
 }
 
 TEST(SearchServer, VisitorCookieIsCarriedToTheNextQuery) {

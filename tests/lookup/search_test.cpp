@@ -8,6 +8,7 @@
 
 #include "lookup/text_search.h"
 #include "platform/text.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/search_pages.h"
 
 namespace {
@@ -101,21 +102,7 @@ TEST(Pieces, Table) {
             std::vector<std::string>{"a" + kTrailT + "b"});
 }
 
-struct ScopedEnv {
-  ScopedEnv(const char* name, const std::string& value) : name_(name) { put(value); }
-  ~ScopedEnv() { put(""); }
-  void put(const std::string& value) {
-#ifdef _WIN32
-    _putenv_s(name_, value.c_str());
-#else
-    if (value.empty())
-      unsetenv(name_);
-    else
-      setenv(name_, value.c_str(), 1);
-#endif
-  }
-  const char* name_;
-};
+using testing_support::ScopedEnv;
 
 TEST(ServiceAddress, FixedPathsAndQueriesAroundTheEncodedLyrics) {
   ScopedEnv baidu("LYRIVANE_BAIDU_HOST", "");
