@@ -197,6 +197,7 @@ TEST(LyricsQuery, AFetchThatDidNotCompleteIsAFailureNotAnEmptyResult) {
     Step step;
   } cases[] = {
       {FetchOutcome::interrupted, "a", "", Step::fetchFailed},
+      {FetchOutcome::httpError, "a", none, Step::fetchFailed},
       {FetchOutcome::timedOut, "a", "", Step::fetchFailed},
       {FetchOutcome::tooLarge, "a", none, Step::fetchFailed},
       {FetchOutcome::failed, "a", "", Step::fetchFailed},
@@ -206,7 +207,7 @@ TEST(LyricsQuery, AFetchThatDidNotCompleteIsAFailureNotAnEmptyResult) {
   };
   for (const auto& c : cases) {
     const lookup::LyricsQueryView view =
-        lookup::lyricsQueryView(Service::baidu, c.lyrics, {"", c.outcome, c.page});
+        lookup::lyricsQueryView(Service::baidu, c.lyrics, {"", c.outcome, 0, c.page});
     EXPECT_EQ(view.step, c.step) << static_cast<int>(c.outcome) << " " << c.lyrics;
     if (c.step != Step::fetchFailed) continue;
     EXPECT_EQ(view.newName, L("错误：查询服务器失败"));
