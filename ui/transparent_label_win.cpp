@@ -190,6 +190,22 @@ void detach(HWND hwnd) {
   }
 }
 
+// Has the parent repaint the area under the control, then the control: the snapshot of the
+// control's next paint then holds the parent's pixels, not what the control showed before.
+void repaintWithParent(HWND hwnd) {
+  HWND parent = GetParent(hwnd);
+  RECT window{};
+  GetWindowRect(hwnd, &window);
+  if (parent != nullptr) {
+    POINT topLeft{window.left, window.top};
+    ScreenToClient(parent, &topLeft);
+    const RECT underneath{topLeft.x, topLeft.y, topLeft.x + (window.right - window.left),
+                          topLeft.y + (window.bottom - window.top)};
+    InvalidateRect(parent, &underneath, FALSE);
+  }
+  InvalidateRect(hwnd, nullptr, FALSE);
+}
+
 LRESULT callPrevious(WNDPROC previous, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (previous == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
   return CallWindowProcA(previous, hwnd, message, wParam, lParam);
@@ -297,17 +313,7 @@ bool attachTransparentLabel(HWND hwnd, int horizontalAlignment, int verticalAlig
   HWND parent = GetParent(hwnd);
   if (parent != nullptr) changeStyle(parent, GWL_STYLE, 0, WS_CLIPCHILDREN);
 
-  // Repaint the parent under the control first, so the first snapshot sees its pixels.
-  RECT window{};
-  GetWindowRect(hwnd, &window);
-  if (parent != nullptr) {
-    POINT topLeft{window.left, window.top};
-    ScreenToClient(parent, &topLeft);
-    const RECT underneath{topLeft.x, topLeft.y, topLeft.x + (window.right - window.left),
-                          topLeft.y + (window.bottom - window.top)};
-    InvalidateRect(parent, &underneath, FALSE);
-  }
-  InvalidateRect(hwnd, nullptr, FALSE);
+  repaintWithParent(hwnd);
   return true;
 }
 
@@ -323,6 +329,16 @@ LRESULT CALLBACK transparentLabelProc(HWND hwnd, UINT message, WPARAM wParam, LP
       // Only now that the control has handled its destruction can its font go.
       if (HFONT font = handleProperty<HFONT>(hwnd, kFontProperty)) DeleteObject(font);
       RemovePropA(hwnd, kFontProperty);
+      return result;
+    }
+    case WM_SETTEXT:
+    case WM_ENABLE:
+    case BM_SETCHECK: {
+      // A static draws its new text at once, box and all, and a button repaints itself on a
+      // new state over what it showed before: either way the parent's picture must be painted
+      // there again first, or the box or the old text stays behind the new one.
+      const LRESULT result = callPrevious(previous, hwnd, message, wParam, lParam);
+      repaintWithParent(hwnd);
       return result;
     }
     default:

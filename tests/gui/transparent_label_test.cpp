@@ -286,6 +286,23 @@ TEST_F(TransparentLabelTest, DrawsTextAndGlyphsOverTheParentsPicture) {
   EXPECT_GT(transparent, 4) << "the radio cell has no magenta corners to test";
 }
 
+TEST_F(TransparentLabelTest, NewTextIsDrawnOverThePictureWithoutTheOldOne) {
+  const Pixels before = grab(parent_, {0, 0, 360, 210});
+  HWND label = child("Static", "WWWWWWWWWWWW", SS_LEFT, 16, 14, 200, 24);
+  ASSERT_TRUE(ui::attachTransparentLabel(label));
+  gui_testing::pumpMessages(200);
+  SetWindowTextA(label, "I");
+  gui_testing::pumpMessages(300);
+  const Pixels after = grab(parent_, {0, 0, 360, 210});
+  int rightmostChange = 0;
+  for (int y = 14; y < 14 + 24; ++y) {
+    for (int x = 16; x < 16 + 200; ++x) {
+      if (after.at(x, y) != before.at(x, y)) rightmostChange = std::max(rightmostChange, x);
+    }
+  }
+  EXPECT_LT(rightmostChange - 16, 12) << "a box or the old text shows beside the new text";
+}
+
 // The control's procedure before the attach, which watches its own WM_DESTROY.
 struct DestroyWatch {
   WNDPROC label = nullptr;
