@@ -20,6 +20,7 @@ using std::min;
 #include "app/shell_state.h"
 #include "app/shell_texts.h"
 #include "ui/fonts_win.h"
+#include "ui/transparent_label_win.h"
 #include "ui/window_win.h"
 
 namespace app {
@@ -56,6 +57,8 @@ bool startShell() {
   if (r.started) return true;
 
   startShellState();
+  // Before any window exists, so no check box or radio button paints without its glyph.
+  ui::loadGlyphSheet();
 
   // Drag and drop needs OLE, not just COM, on the GUI thread.
   r.oleStarted = SUCCEEDED(OleInitialize(nullptr));

@@ -15,8 +15,9 @@ constexpr int kProgramIconResource = 129;
 extern const char kMyWindowClass[];
 
 // Everything before MainWindow, in order: the program-wide state and its clean-up at
-// process end, OLE (for the drop target), common controls and GDI+, the interface font,
-// the MyWindow class. Safe to call more than once. False when a step fails.
+// process end, the transparent label's glyph sheet, OLE (for the drop target), common
+// controls and GDI+, the interface font, the MyWindow class. Safe to call more than once.
+// False when a step fails.
 bool startShell();
 
 // Gives back what startShell took (the font, GDI+, OLE); the program-wide state goes at
