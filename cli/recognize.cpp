@@ -71,7 +71,7 @@ int runRecognize(const Args& args) {
                                                                     : "the connection failed");
     return kExitPostFailed;
   }
-  const std::string utterance = lookup::replyUtterance(lookup::bodyText(posted.body));
+  const std::string utterance = lookup::replyUtterance(lookup::replyText(posted.body));
   if (utterance.empty()) {
     printLocal(stderr, lookup::speechFailedText());
     std::fputc('\n', stderr);

@@ -7,8 +7,9 @@
 // guarded by a lock, so the GUI thread can stop, start or save at any moment.
 #pragma once
 
-#include <mmsystem.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <mmsystem.h>
 
 #include <atomic>
 #include <cstddef>

@@ -61,6 +61,10 @@ std::string speechResult(const std::string& reply) {
   return replyUtterance(reply);
 }
 
+std::string replyText(const std::vector<std::uint8_t>& body) {
+  return platform::utf8ToLocal(bodyText(body));
+}
+
 FetchResult postRecording(const std::vector<std::uint8_t>& waveBytes,
                           std::uint32_t samplesPerSecond) {
   FetchRequest request;

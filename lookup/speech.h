@@ -42,6 +42,9 @@ std::string replyUtterance(const std::string& reply);
 // empty). An empty reply, as a failed upload leaves, gives speechFailedText().
 std::string speechResult(const std::string& reply);
 
+// A reply body as local text: the service answers JSON, which is UTF-8 (RFC 8259).
+std::string replyText(const std::vector<std::uint8_t>& body);
+
 // Posts a whole WAVE file (header included) to speechAddress() with its content type,
 // bounded by HttpFetch's default limits.
 FetchResult postRecording(const std::vector<std::uint8_t>& waveBytes,

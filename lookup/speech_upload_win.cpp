@@ -2,8 +2,9 @@
 // SetRequestHeader, Send with the file as a byte-array variant, ResponseText.
 #include "lookup/speech_upload_win.h"
 
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <ole2.h>
 
 #include <algorithm>
 #include <exception>
