@@ -109,13 +109,7 @@ std::string upload(const std::string& path, std::uint32_t samplesPerSecond,
   ComApartment apartment;
   RequestObject request;
   if (!request) return {};
-  Variant verb, address, synchronous;
-  setText(verb, "POST");
-  setText(address, speechAddress());
-  synchronous.v.vt = VT_BOOL;
-  synchronous.v.boolVal = VARIANT_FALSE;  // Open's third argument: not asynchronous
-  if (!request.call(L"Open", DISPATCH_METHOD, {&verb, &address, &synchronous})) return {};
-
+  // Before Open: the object hands its time-outs to the request that Open makes.
   Variant resolve, connect, send, receive;
   setNumber(resolve, timeouts.resolveMs);
   setNumber(connect, timeouts.connectMs);
@@ -123,6 +117,16 @@ std::string upload(const std::string& path, std::uint32_t samplesPerSecond,
   setNumber(receive, timeouts.receiveMs);
   if (!request.call(L"SetTimeouts", DISPATCH_METHOD, {&resolve, &connect, &send, &receive}))
     return {};
+
+  Variant verb, address, asynchronous;
+  setText(verb, "POST");
+  setText(address, speechAddress());
+  asynchronous.v.vt = VT_BOOL;
+  // Asynchronous, then waited for with a bound: the object's own time-outs are not
+  // honoured everywhere (Wine's object waits on a silent server for as long as it stays
+  // silent), and the window must be back within about a minute whatever the network does.
+  asynchronous.v.boolVal = VARIANT_TRUE;
+  if (!request.call(L"Open", DISPATCH_METHOD, {&verb, &address, &asynchronous})) return {};
 
   Variant headerName, headerValue;
   setText(headerName, "Content-Type");
@@ -133,6 +137,13 @@ std::string upload(const std::string& path, std::uint32_t samplesPerSecond,
   setFileBytes(body, path);
   if (body.v.vt != (VT_ARRAY | VT_UI1)) return {};
   if (!request.call(L"Send", DISPATCH_METHOD, {&body})) return {};
+  Variant bound, done;
+  setNumber(bound, timeouts.responseSeconds);
+  if (!request.call(L"WaitForResponse", DISPATCH_METHOD, {&bound}, &done.v) ||
+      done.v.vt != VT_BOOL || done.v.boolVal != VARIANT_TRUE) {
+    request.call(L"Abort", DISPATCH_METHOD, {});
+    return {};
+  }
 
   Variant text;
   if (!request.call(L"ResponseText", DISPATCH_PROPERTYGET, {}, &text.v) || text.v.vt != VT_BSTR ||

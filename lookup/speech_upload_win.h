@@ -7,14 +7,15 @@
 
 namespace lookup {
 
-// The request object's time-outs, in milliseconds. Its resolve time-out is infinite by
-// default, which could hold the window for ever; with these a dead or silent network gives
-// up within about a minute.
+// Bounds of one upload. The request object's resolve time-out is infinite by default,
+// which could hold the window for ever; with these a dead or silent network gives up
+// within about a minute.
 struct UploadTimeouts {
-  int resolveMs = 5000;
+  int resolveMs = 5000;  // the request object's own time-outs, in milliseconds
   int connectMs = 5000;
   int sendMs = 30000;
   int receiveMs = 30000;
+  int responseSeconds = 60;  // the whole exchange, from the send to the end of the reply
 };
 
 // POSTs the whole file at `path` to speechAddress() with speechContentType(rate), waits
