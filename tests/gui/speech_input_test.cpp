@@ -123,7 +123,7 @@ TEST(SpeechInput, TwoPressesPostTheSpokenWordsOnceAndShowTheUtterance) {
   // seconds (measured: 2.2 s), which the reset at the second press drops.
   const double recorded = samples / 8000.0;
   EXPECT_LE(recorded, seconds + 0.3) << "pressed for " << seconds << " s";
-  EXPECT_GE(recorded, seconds - 2.6) << "pressed for " << seconds << " s";
+  EXPECT_GE(recorded, seconds - 3.0) << "pressed for " << seconds << " s";
   double energy = 0;
   int peak = 0;
   for (std::size_t i = 0; i < samples; ++i) {
