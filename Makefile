@@ -42,7 +42,10 @@ test-windows: windows
 	@scripts/wine.sh run -t $(WINE_TIMEOUT) $(WINDOWS)/lyrivane_tests.exe --gtest_brief=1
 	@if [ -f $(WINDOWS)/lyrivane_gui_tests.exe ]; then \
 	   echo "== Windows GUI tests under Wine"; \
-	   scripts/wine.sh run -t $(WINE_TIMEOUT) $(WINDOWS)/lyrivane_gui_tests.exe --gtest_brief=1; \
+	   scripts/wine.sh run -t $(WINE_TIMEOUT) $(WINDOWS)/lyrivane_gui_tests.exe --gtest_brief=1 && \
+	   echo "== speech input with no sound device" && \
+	   scripts/wine.sh run --no-audio -t 120 $(WINDOWS)/lyrivane_gui_tests.exe --gtest_brief=1 \
+	     --gtest_filter='SpeechInputWithoutDevice.*'; \
 	 fi
 
 # Every reader is fuzzed briefly by `make test`; `make fuzz FUZZ_SECONDS=3600` for real.

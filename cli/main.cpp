@@ -14,6 +14,7 @@ const char kUsage[] =
     "  info [--json] PATH...      show each song's title - artist (or every tag field)\n"
     "  rename [--dry-run] [--json] [-r] PATH...  rename songs to Title(Artist).ext\n"
     "  lookup [--service NAME] [--json] LYRICS...  song titles from a line of lyrics\n"
+    "  recognize [--json] FILE.wav  the words spoken in a recording\n"
     "run 'lyrivane COMMAND --help' for a command's options.\n";
 
 struct Command {
@@ -25,6 +26,7 @@ const Command kCommands[] = {
     {"info", cli::runInfo},
     {"rename", cli::runRename},
     {"lookup", cli::runLookup},
+    {"recognize", cli::runRecognize},
 };
 
 }  // namespace
