@@ -10,12 +10,14 @@
 #include "app/rename.h"
 #include "app/shell_state.h"
 #include "app/shell_texts.h"
+#include "app/speech_input_win.h"
 #include "app/startup_win.h"
 #include "platform/file.h"
 #include "platform/text.h"
 #include "ui/controls_win.h"
 #include "ui/fonts_win.h"
 #include "ui/picture_face_win.h"
+#include "ui/transparent_label_win.h"
 
 namespace app {
 
@@ -227,11 +229,8 @@ void LyricsWindow::applyCompactLayout() {
 }
 
 void LyricsWindow::attachLabels() {
-  [[maybe_unused]] const HWND labels[] = {
-      control(kRadio1Baidu),
-      control(kRadio2Soso),
-      control(kTransparentLabel1),
-  };
+  for (int id : {kRadio1Baidu, kRadio2Soso, kTransparentLabel1})
+    ui::attachTransparentLabel(control(id));
 }
 
 void LyricsWindow::paintCaptions() {
@@ -265,6 +264,10 @@ void LyricsWindow::onCommand(int id, int code) {
         }
       }
       break;
+    case kButton4Voice:
+      if (code == BN_CLICKED)
+        toggleSpeechInput(control(kButton4Voice), control(kEdit2Lyrics), recorder_, recordingFile);
+      break;
     case kButton2Apply:
       if (code == BN_CLICKED) applyManualRename();
       break;
@@ -272,7 +275,7 @@ void LyricsWindow::onCommand(int id, int code) {
       if (code == BN_CLICKED) SendMessageA(control(kSlider1Progress), TBM_SETPOS, TRUE, 0);
       break;
     default:
-      // "播放" plays nothing, "语音" waits for speech input, the picture button for the skin.
+      // "播放" plays nothing; the picture button waits for the skin.
       break;
   }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "lookup/recorder_win.h"
 #include "lookup/search.h"
 #include "ui/gdi_win.h"
 #include "ui/window_win.h"
@@ -92,6 +93,7 @@ class LyricsWindow : public ui::Window {
   // Counts the queries of this window: rows of any but the latest are dropped.
   unsigned queries_ = 0;
   std::shared_ptr<ResultMailbox> mailbox_;
+  lookup::Recorder recorder_;  // 录音1
 };
 
 // A fresh name for the recording in `folder` (ending in its separator): the tick count plus

@@ -16,6 +16,7 @@
 #include "app/main_window_win.h"
 #include "app/result_window_win.h"
 #include "app/shell_state.h"
+#include "lookup/speech.h"
 #include "tests/gui/gui_support.h"
 #include "tests/gui/song_files.h"
 #include "tests/support/search_pages.h"
@@ -434,3 +435,27 @@ TEST_F(LyricsWindowTest, TheLyricsOnlyRunOpensResultPagesInABrowser) {
 }
 
 }  // namespace
+
+TEST_F(LyricsWindowTest, TheVoiceButtonRecordsIntoTheWindowsRecordingFile) {
+  app::MainWindow main;
+  ASSERT_NE(main.load({}), nullptr);
+  _putenv("LYRIVANE_SPEECH_HOST=127.0.0.1:9");  // nothing listens there: a quick failure
+  std::string saved;
+  EXPECT_EQ(drive([&](HWND window) -> std::string {
+              click(window, app::kButton4Voice);
+              if (text(window, app::kButton4Voice) != lookup::speechRecordingCaption())
+                return "not recording: " + text(window, app::kButton4Voice);
+              if (text(window, app::kEdit2Lyrics) != lookup::speechPromptText()) return "no prompt";
+              Sleep(500);
+              click(window, app::kButton4Voice);
+              if (text(window, app::kEdit2Lyrics) != lookup::speechFailedText())
+                return "no failure text: " + text(window, app::kEdit2Lyrics);
+              if (text(window, app::kButton4Voice) != lookup::speechIdleCaption())
+                return "caption not back";
+              saved = testing_support::TempDir::read(app::recordingFile);
+              return "";
+            }),
+            "");
+  _putenv("LYRIVANE_SPEECH_HOST=");
+  EXPECT_EQ(saved.substr(0, 4), "RIFF");
+}
