@@ -16,5 +16,6 @@ constexpr int kExitUsage = 2;
 int runInfo(const Args& args);
 int runRename(const Args& args);
 int runLookup(const Args& args);
+int runUndo(const Args& args);
 
 }  // namespace cli

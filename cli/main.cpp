@@ -14,6 +14,7 @@ const char kUsage[] =
     "  info [--json] PATH...      show each song's title - artist (or every tag field)\n"
     "  rename [--dry-run] [--json] [-r] PATH...  rename songs to Title(Artist).ext\n"
     "  lookup [--service baidu|soso] [--json] LYRICS...  song titles from a line of lyrics\n"
+    "  undo [--dry-run] [--json] | --list  take back the last rename run\n"
     "run 'lyrivane COMMAND --help' for a command's options.\n";
 
 struct Command {
@@ -25,6 +26,7 @@ const Command kCommands[] = {
     {"info", cli::runInfo},
     {"rename", cli::runRename},
     {"lookup", cli::runLookup},
+    {"undo", cli::runUndo},
 };
 
 }  // namespace
