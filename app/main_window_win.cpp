@@ -32,7 +32,7 @@ constexpr int kSongListColumnWidth = 100;
 constexpr int kBusyFontHeight = 18;
 // The run's pause after each song: long enough to see the rows go one by one.
 constexpr int kPauseAfterSongMs = 500;
-constexpr int kFailureLineHeight = 20;  // a line of the interface font, with its leading
+constexpr int kFailureLineHeight = 17;  // a line of the interface font, with its leading
 
 bool registerMainWindowClass() {
   return ui::registerWindowClass(kMainWindowClass, CS_HREDRAW | CS_VREDRAW, kProgramIconResource);

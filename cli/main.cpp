@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "lyrivane_version.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ const char kUsage[] =
     "  rename [--dry-run] [--json] [-r] PATH...  rename songs to Title(Artist).ext\n"
     "  lookup [--service baidu|soso] [--json] LYRICS...  song titles from a line of lyrics\n"
     "  undo [--dry-run] [--json] | --list  take back the last rename run\n"
-    "run 'lyrivane COMMAND --help' for a command's options.\n";
+    "run 'lyrivane COMMAND --help' for a command's options, 'lyrivane --version' for the\n"
+    "version.\n";
 
 struct Command {
   const char* name;
@@ -36,6 +38,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? cli::kExitUsage : cli::kExitOk;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts("lyrivane " LYRIVANE_VERSION);
+    return cli::kExitOk;
   }
   const cli::Args args(argv + 2, argv + argc);
   for (const auto& command : kCommands)
