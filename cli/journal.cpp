@@ -70,6 +70,18 @@ std::int64_t numberAfter(const std::string& line, const char* prefix) {
   return std::strtoll(line.c_str() + std::char_traits<char>::length(prefix), nullptr, 10);
 }
 
+// A path as the journal keeps it: absolute, so that undo works from any folder. Only "."
+// parts are dropped; ".." stays, as the system resolves it after symbolic links.
+std::string absolutePath(const std::string& path) {
+  std::error_code ec;
+  const fs::path whole = fs::absolute(fs::path(path), ec);
+  if (ec) return path;
+  fs::path out;
+  for (const auto& part : whole)
+    if (part != ".") out /= part;
+  return out.string();
+}
+
 std::int64_t now() {
   return std::chrono::duration_cast<std::chrono::seconds>(
              std::chrono::system_clock::now().time_since_epoch())
@@ -219,7 +231,8 @@ void RenameJournal::write(const std::string& line) {
 
 void RenameJournal::recordMove(const std::string& fromLocal, const std::string& toLocal) {
   if (ensureOpen())
-    write(journalMoveLine(platform::localToUtf8(fromLocal), platform::localToUtf8(toLocal)));
+    write(journalMoveLine(absolutePath(platform::localToUtf8(fromLocal)),
+                          absolutePath(platform::localToUtf8(toLocal))));
 }
 
 void RenameJournal::moveRefused() { write(journalRefusedLine()); }

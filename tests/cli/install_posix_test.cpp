@@ -50,7 +50,8 @@ class Install : public testing::Test {
 };
 
 TEST_F(Install, TheManualPageAndTheCompletionKnowEveryCommandAndOption) {
-  EXPECT_TRUE(std::regex_match(lyrivane("--version"), std::regex("lyrivane [0-9]+\\.[0-9]+\\.[0-9]+\n")));
+  EXPECT_TRUE(
+      std::regex_match(lyrivane("--version"), std::regex("lyrivane [0-9]+\\.[0-9]+\\.[0-9]+\n")));
   const std::string page = prefix_ + "share/man/man1/lyrivane.1";
   const std::string completion = prefix_ + "share/bash-completion/completions/lyrivane";
   const std::string man = readFile(page);
@@ -76,11 +77,11 @@ TEST_F(Install, TheManualPageAndTheCompletionKnowEveryCommandAndOption) {
   }
 
   // bash completes the options of a command.
-  const auto reply = runCommand(
-      "bash -c 'source /usr/share/bash-completion/bash_completion; source " +
-      shellQuote(completion) +
-      "; COMP_WORDS=(lyrivane undo --); COMP_CWORD=2; COMP_LINE=\"lyrivane undo --\"; "
-      "COMP_POINT=${#COMP_LINE}; _lyrivane; echo \"${COMPREPLY[*]}\"'");
+  const auto reply =
+      runCommand("bash -c 'source /usr/share/bash-completion/bash_completion; source " +
+                 shellQuote(completion) +
+                 "; COMP_WORDS=(lyrivane undo --); COMP_CWORD=2; COMP_LINE=\"lyrivane undo --\"; "
+                 "COMP_POINT=${#COMP_LINE}; _lyrivane; echo \"${COMPREPLY[*]}\"'");
   EXPECT_EQ(reply.out, "--dry-run --json --list --help\n");
 }
 

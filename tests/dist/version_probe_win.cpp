@@ -55,8 +55,8 @@ bool starts(const char* path) {
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   std::string command = std::string("\"") + path + "\"";
-  if (!CreateProcessA(path, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process))
+  if (!CreateProcessA(path, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
     return false;
   Found found{process.dwProcessId, false};
   WaitForInputIdle(process.hProcess, 20000);
