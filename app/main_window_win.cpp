@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "app/command_line.h"
@@ -32,6 +33,7 @@ constexpr int kSongListColumnWidth = 100;
 constexpr int kBusyFontHeight = 18;
 // The run's pause after each song: long enough to see the rows go one by one.
 constexpr int kPauseAfterSongMs = 500;
+constexpr int kFailureLineHeight = 17;  // a line of the interface font, with its leading
 
 bool registerMainWindowClass() {
   return ui::registerWindowClass(kMainWindowClass, CS_HREDRAW | CS_VREDRAW, kProgramIconResource);
@@ -262,10 +264,14 @@ void MainWindow::renameBatch() {
   // its song; the count is taken once.
   const int count = songCount(songList());
   bool finished = true;
+  std::vector<FailedRename> failed;  // told in the closing message, not one box each
   for (int i = 0; i < count; ++i) {
     const std::string path = songText(songList(), 0, kPathColumn);
     // Each song is renamed in its own folder: `songFolder` follows the song.
-    reportRenamedSong(renameRowSong(path, currentSongPath, songFolder));
+    const SongRename song = renameRowSong(path, currentSongPath, songFolder);
+    const std::string reason = renameFailureReason(song);
+    if (!reason.empty()) failed.push_back({path, reason});
+    reportRenamedSong(song);
     if (hwnd() == nullptr || !pauseProcessingMessages(kPauseAfterSongMs) || hwnd() == nullptr) {
       finished = false;
       break;
@@ -275,8 +281,14 @@ void MainWindow::renameBatch() {
   if (hwnd() == nullptr) return;
   setRunInProgress(false);
   if (finished) {
-    const ShellTexts& texts = shellTexts();
-    showStyledMessageBox(texts.allSongsRenamed, texts.infoTitle);
+    // A line per failed song: the box grows to hold them all.
+    StyledMessageBoxOptions options;
+    if (!failed.empty()) {
+      const int lines = static_cast<int>(std::min<std::size_t>(failed.size(), 11));
+      options.width = 460;
+      options.height += kFailureLineHeight * lines;
+    }
+    showStyledMessageBox(renameRunMessage(failed), shellTexts().infoTitle, options);
   }
 }
 

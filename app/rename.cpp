@@ -229,7 +229,8 @@ void planRename(const std::string& path, const std::string& folder, SongRename& 
 
 void applyRename(const std::string& path, SongRename& song) {
   if (song.status != RenameStatus::ready) return;
-  switch (platform::moveFileNoReplace(path, song.newPath)) {
+  song.move = platform::moveFileNoReplace(path, song.newPath);
+  switch (song.move) {
     case platform::MoveResult::moved:
       song.status = RenameStatus::renamed;
       break;
@@ -237,6 +238,7 @@ void applyRename(const std::string& path, SongRename& song) {
       song.status = RenameStatus::targetExists;
       break;
     case platform::MoveResult::sourceMissing:
+    case platform::MoveResult::invalidName:
     case platform::MoveResult::failed:
       song.status = RenameStatus::moveFailed;
       break;
@@ -257,6 +259,49 @@ SongRename renameRowSong(const std::string& rowPath, std::string& currentSongPat
   return renameSong(currentSongPath, songFolder);
 }
 
+// ---- failures told to the user -----------------------------------------------------------
+
+std::string moveFailureReason(platform::MoveResult result) {
+  switch (result) {
+    case platform::MoveResult::moved:
+      return std::string();
+    case platform::MoveResult::targetExists:
+      return localText("已有同名文件");
+    case platform::MoveResult::invalidName:
+      return localText("名称含有不允许的字符");
+    case platform::MoveResult::sourceMissing:
+    case platform::MoveResult::failed:
+      break;
+  }
+  return localText("文件被占用或已不存在");
+}
+
+std::string renameFailureReason(const SongRename& song) {
+  switch (song.status) {
+    case RenameStatus::nameRefused:
+      return localText("名称含有不允许的字符");
+    case RenameStatus::targetExists:
+    case RenameStatus::moveFailed:
+      return moveFailureReason(song.move);
+    default:
+      return std::string();
+  }
+}
+
+std::string renameRunMessage(const std::vector<FailedRename>& failed) {
+  constexpr std::size_t kNamed = 10;
+  std::string text = localText("所有歌曲已处理完成");
+  if (failed.empty()) return text;
+  text +=
+      "\r\n" + localText("有 ") + std::to_string(failed.size()) + localText(" 首歌曲未能改名：");
+  for (std::size_t i = 0; i < failed.size() && i < kNamed; ++i)
+    text += "\r\n" + fileNameOf(failed[i].path) + localText("：") + failed[i].reason;
+  if (failed.size() > kNamed)
+    text += "\r\n" + localText("另有 ") + std::to_string(failed.size() - kNamed) +
+            localText(" 首未列出");
+  return text;
+}
+
 // ---- the manual rename -------------------------------------------------------------------
 
 ManualRename manualRename(const std::string& currentSongPath, const std::string& songFolder,
@@ -272,9 +317,15 @@ ManualRename manualRename(const std::string& currentSongPath, const std::string&
                        "." + ext + "\r\n");
   const std::string suffix = asciiLower(ext);
   result.newPath = songFolder + typedName + "." + suffix;
-  if (!isSingleFileName(typedName, suffix)) return result;
-  if (platform::moveFileNoReplace(currentSongPath, result.newPath) != platform::MoveResult::moved)
+  const platform::MoveResult move =
+      isSingleFileName(typedName, suffix)
+          ? platform::moveFileNoReplace(currentSongPath, result.newPath)
+          : platform::MoveResult::invalidName;
+  if (move != platform::MoveResult::moved) {
+    result.failureReason = moveFailureReason(move);
+    result.log.push_back(localText("修改失败：") + result.failureReason + "\r\n");
     return result;
+  }
   result.renamed = true;
   result.log.push_back(localText("修改成功！\r\n"));
   return result;

@@ -109,6 +109,7 @@ struct SongRename {
   tags::SongInfo info;  // what the reading sequence gave
   std::string newName;  // Title(Artist).suffix, once the tags gave a title
   std::string newPath;  // folder + newName
+  platform::MoveResult move = platform::MoveResult::moved;  // what the move gave, once tried
 };
 
 // Reads a song by its kind's reading sequence (the same sequences as readSongInfo). Status:
@@ -134,6 +135,26 @@ SongRename renameSong(const std::string& path, const std::string& folder);
 SongRename renameRowSong(const std::string& rowPath, std::string& currentSongPath,
                          std::string& songFolder);
 
+// ---- failures told to the user -----------------------------------------------------------
+
+// Why a song that was to be renamed kept its name, in the few words the window shows (local
+// text): "已有同名文件" for a taken name, "名称含有不允许的字符" for a name that is not one
+// file name or that the file system refuses, "文件被占用或已不存在" for a song that is
+// locked, gone, or could not be moved. "" for a song renamed or not meant to be.
+std::string renameFailureReason(const SongRename& song);
+
+// The same words for the result of a move.
+std::string moveFailureReason(platform::MoveResult result);
+
+struct FailedRename {
+  std::string path;    // the song
+  std::string reason;  // renameFailureReason
+};
+
+// The message that ends the window's rename run: "所有歌曲已处理完成", and when renames
+// failed, how many and the file names of the first ten, each with its reason, one a line.
+std::string renameRunMessage(const std::vector<FailedRename>& failed);
+
 // ---- the manual rename -------------------------------------------------------------------
 
 struct ManualRename {
@@ -141,13 +162,15 @@ struct ManualRename {
   // empties its log box and appends these in order.
   std::vector<std::string> log;
   bool renamed = false;
-  std::string newPath;  // the path the file was (or would have been) moved to
+  std::string newPath;        // the path the file was (or would have been) moved to
+  std::string failureReason;  // moveFailureReason of a rename that failed, "" otherwise
 };
 
 // Renames the song at `currentSongPath` to `songFolder` + `typedName` + "." + its suffix,
 // the suffix in lower case; the log repeats the suffix as the path writes it. The suffix is
 // what follows the last "." of the file's own name. "修改成功！" is logged only when the
-// file moved: a refused name, an existing target or a failed move leave the file as it is.
+// file moved: a refused name, an existing target or a failed move leave the file as it is,
+// and the log ends with "修改失败：" and the reason instead.
 ManualRename manualRename(const std::string& currentSongPath, const std::string& songFolder,
                           const std::string& typedName);
 

@@ -17,5 +17,6 @@ int runInfo(const Args& args);
 int runRename(const Args& args);
 int runLookup(const Args& args);
 int runRecognize(const Args& args);
+int runUndo(const Args& args);
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cli/commands.h"
+#include "lyrivane_version.h"
 
 namespace {
 
@@ -15,7 +16,9 @@ const char kUsage[] =
     "  rename [--dry-run] [--json] [-r] PATH...  rename songs to Title(Artist).ext\n"
     "  lookup [--service NAME] [--json] LYRICS...  song titles from a line of lyrics\n"
     "  recognize [--json] FILE.wav  the words spoken in a recording\n"
-    "run 'lyrivane COMMAND --help' for a command's options.\n";
+    "  undo [--dry-run] [--json] | --list  take back the last rename run\n"
+    "run 'lyrivane COMMAND --help' for a command's options, 'lyrivane --version' for the\n"
+    "version.\n";
 
 struct Command {
   const char* name;
@@ -27,6 +30,7 @@ const Command kCommands[] = {
     {"rename", cli::runRename},
     {"lookup", cli::runLookup},
     {"recognize", cli::runRecognize},
+    {"undo", cli::runUndo},
 };
 
 }  // namespace
@@ -36,6 +40,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? cli::kExitUsage : cli::kExitOk;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::puts("lyrivane " LYRIVANE_VERSION);
+    return cli::kExitOk;
   }
   const cli::Args args(argv + 2, argv + argc);
   for (const auto& command : kCommands)

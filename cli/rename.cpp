@@ -8,6 +8,7 @@
 
 #include "app/rename.h"
 #include "cli/commands.h"
+#include "cli/journal.h"
 #include "cli/output.h"
 #include "platform/file.h"
 #include "platform/text.h"
@@ -183,6 +184,7 @@ int runRename(const Args& args) {
 
   bool failed = false;
   DryRunState dry;
+  RenameJournal journal;  // a dry run writes none: it is opened at the first real move
   if (options.json) std::fputs("[\n", stdout);
   for (std::size_t i = 0; i < songs.size(); ++i) {
     const Song& song = songs[i];
@@ -204,7 +206,9 @@ int runRename(const Args& args) {
     app::planRename(local, app::songFolderOf(local), result);
     if (result.status == app::RenameStatus::ready) {
       if (!options.dryRun) {
+        journal.recordMove(local, result.newPath);
         app::applyRename(local, result);
+        if (result.status != app::RenameStatus::renamed) journal.moveRefused();
       } else if (dry.exists(result.newPath)) {
         result.status = app::RenameStatus::targetExists;
       } else {
@@ -231,6 +235,7 @@ int runRename(const Args& args) {
       printLine(song, report, result);
   }
   if (options.json) std::fputs(songs.empty() ? "]\n" : "\n]\n", stdout);
+  journal.finish();
   return failed ? kExitFailed : kExitOk;
 }
 

@@ -38,10 +38,11 @@ bool fileExists(const std::string& path);
 // Size in bytes, or -1 when the file is missing or cannot be examined.
 std::int64_t fileSize(const std::string& path);
 
-enum class MoveResult { moved, targetExists, sourceMissing, failed };
+enum class MoveResult { moved, targetExists, sourceMissing, invalidName, failed };
 
 // Moves (renames) a file. Never replaces an existing file: when `to` exists the call
-// fails with targetExists and both files stay as they are.
+// fails with targetExists and both files stay as they are. invalidName: the file system
+// refuses the new name (a character it does not allow, or too long).
 MoveResult moveFileNoReplace(const std::string& from, const std::string& to);
 
 // The system's temporary folder, with its trailing separator.

@@ -74,6 +74,8 @@ MoveResult moveFileNoReplace(const std::string& from, const std::string& to) {
   if (syscall(SYS_renameat2, AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), RENAME_NOREPLACE) == 0)
     return MoveResult::moved;
   if (errno == EEXIST) return MoveResult::targetExists;
+  // A name too long, or one a file system such as vfat cannot store.
+  if (errno == ENAMETOOLONG || errno == EILSEQ) return MoveResult::invalidName;
   if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return MoveResult::failed;
   // File systems without RENAME_NOREPLACE: link() also refuses an existing target.
   if (link(src.c_str(), dst.c_str()) != 0)

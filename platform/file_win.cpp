@@ -71,6 +71,10 @@ MoveResult moveFileNoReplace(const std::string& from, const std::string& to) {
       return MoveResult::targetExists;
     case ERROR_FILE_NOT_FOUND:
       return MoveResult::sourceMissing;
+    case ERROR_INVALID_NAME:  // a name holding one of  " * : < > ? |  or a control character
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return MoveResult::invalidName;
     default:
       return MoveResult::failed;
   }

@@ -22,8 +22,8 @@ packages=(
   nlohmann-json3-dev
   # real microphone input under Wine: a PulseAudio null sink fed with spoken words
   pulseaudio pulseaudio-utils espeak-ng sox
-  # the release archive
-  zip
+  # the release archive; the checks of the manual page and of the bash completion
+  zip groff-base bash-completion
 )
 
 missing=()

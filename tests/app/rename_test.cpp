@@ -339,15 +339,23 @@ TEST(ManualRename, LogsAndRenamesWithTheSuffixLowerCased) {
   EXPECT_EQ(TempDir::read(r.newPath), "bytes");
 }
 
-TEST(ManualRename, NoSuccessLineWhenTheFileKeepsItsName) {
+TEST(ManualRename, AFailureLineWithItsReasonWhenTheFileKeepsItsName) {
   TempDir dir;
   const std::string path = dir.write("a.mp3", "a");
   dir.write("taken.mp3", "taken");
-  for (const std::string typed : {"", "taken", "..\\x", "../x", "sub/x"}) {
+  const std::string illegal = L("名称含有不允许的字符");
+  const std::pair<std::string, std::string> cases[] = {{"", illegal},
+                                                       {"taken", L("已有同名文件")},
+                                                       {"..\\x", illegal},
+                                                       {"../x", illegal},
+                                                       {"sub/x", illegal}};
+  for (const auto& [typed, reason] : cases) {
     const auto r = app::manualRename(path, dir.path(), typed);
     EXPECT_FALSE(r.renamed) << typed;
-    ASSERT_EQ(r.log.size(), 3u) << typed;
+    ASSERT_EQ(r.log.size(), 4u) << typed;
     EXPECT_EQ(r.log[2], L("原始文件名：") + path + L("→") + typed + ".mp3\r\n");
+    EXPECT_EQ(r.log[3], L("修改失败：") + reason + "\r\n") << typed;
+    EXPECT_EQ(r.failureReason, reason) << typed;
   }
   EXPECT_EQ(TempDir::read(path), "a");
   EXPECT_EQ(TempDir::read(dir.path() + "taken.mp3"), "taken");
@@ -365,6 +373,41 @@ TEST(ManualRename, TheSuffixComesFromTheFileNameAlone) {
   // A dot in the folder's name is no suffix: the file stays in its folder.
   EXPECT_EQ(app::manualRename(native("/a.b/songmp3"), native("/a.b/"), "x").newPath,
             native("/a.b/x."));
+}
+
+TEST(RenameRunMessage, NamesUpToTenFailedSongsWithTheirReasons) {
+  const std::string done = L("所有歌曲已处理完成");
+  EXPECT_EQ(app::renameRunMessage({}), done);
+  EXPECT_EQ(
+      app::renameRunMessage({{native("/m/b.mp3"), L("已有同名文件")},
+                             {native("/m/") + L("歌.wma"), L("名称含有不允许的字符")}}),
+      done + L("\r\n有 2 首歌曲未能改名：\r\nb.mp3：已有同名文件\r\n歌.wma：名称含有不允许的字符"));
+  std::vector<app::FailedRename> twelve;
+  for (char c = 'a'; c < 'a' + 12; ++c) twelve.push_back({native("/m/") + c + ".ogg", "r"});
+  const std::string text = app::renameRunMessage(twelve);
+  EXPECT_EQ(text.substr(0, text.find("a.ogg")), done + L("\r\n有 12 首歌曲未能改名：\r\n"));
+  EXPECT_NE(text.find(L("j.ogg：r\r\n另有 2 首未列出")), std::string::npos) << "ten named";
+  EXPECT_EQ(text.find("k.ogg"), std::string::npos);
+}
+
+TEST(RenameFailureReason, ByStatusAndMoveResult) {
+  app::SongRename song;
+  song.status = RenameStatus::nameRefused;
+  EXPECT_EQ(app::renameFailureReason(song), L("名称含有不允许的字符"));
+  song.status = RenameStatus::targetExists;
+  song.move = platform::MoveResult::targetExists;
+  EXPECT_EQ(app::renameFailureReason(song), L("已有同名文件"));
+  song.status = RenameStatus::moveFailed;
+  song.move = platform::MoveResult::invalidName;
+  EXPECT_EQ(app::renameFailureReason(song), L("名称含有不允许的字符"));
+  for (const auto move : {platform::MoveResult::sourceMissing, platform::MoveResult::failed}) {
+    song.move = move;
+    EXPECT_EQ(app::renameFailureReason(song), L("文件被占用或已不存在"));
+  }
+  for (const auto status : {RenameStatus::renamed, RenameStatus::noTitle, RenameStatus::rejected}) {
+    song.status = status;
+    EXPECT_EQ(app::renameFailureReason(song), "");
+  }
 }
 
 }  // namespace

@@ -12,153 +12,27 @@
 #include <sstream>
 
 #include "platform/text.h"
+#include "tests/support/cli_songs_posix.h"
 #include "tests/support/process_posix.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing_support::runCommand;
 using testing_support::shellQuote;
-using testing_support::TempDir;
-
-// Encodes one second of tone per kind once ("encode DIR"), then copies and tags a song per
-// call ("song DIR KIND OUT [TITLE ARTIST]"); an empty artist is left out of the tag.
-const char kSongMaker[] = R"(
-import os, shutil, subprocess, sys
-
-def run(*cmd):
-    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-if sys.argv[1] == "encode":
-    d = sys.argv[2]
-    wav = os.path.join(d, "tone.wav")
-    run("ffmpeg", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-ac", "2",
-        "-ar", "44100", wav)
-    run("lame", "--quiet", "-b", "128", wav, os.path.join(d, "base.mp3"))
-    run("flac", "--silent", "-f", "-o", os.path.join(d, "base.flac"), wav)
-    run("oggenc", "-Q", "-q", "3", "-o", os.path.join(d, "base.ogg"), wav)
-    run("ffmpeg", "-y", "-i", wav, "-c:a", "wmav2", "-b:a", "64k", os.path.join(d, "base.wma"))
-    sys.exit(0)
-
-base, kind, out = sys.argv[2:5]
-shutil.copyfile(os.path.join(base, "base." + kind), out)
-if len(sys.argv) > 5:
-    title, artist = sys.argv[5], sys.argv[6]
-    if kind == "mp3":
-        from mutagen.id3 import ID3, TIT2, TPE1
-        tag = ID3()
-        tag.add(TIT2(encoding=1, text=title))
-        if artist:
-            tag.add(TPE1(encoding=1, text=artist))
-        tag.save(out, v2_version=3)
-    elif kind == "wma":
-        from mutagen.asf import ASF
-        f = ASF(out)
-        f["Title"] = title
-        if artist:
-            f["Author"] = artist
-        f.save()
-    else:
-        from mutagen.flac import FLAC
-        from mutagen.oggvorbis import OggVorbis
-        f = FLAC(out) if kind == "flac" else OggVorbis(out)
-        f["title"] = title
-        if artist:
-            f["artist"] = artist
-        f.save()
-)";
-
-// Every file under a folder: path relative to it -> bytes.
-std::map<std::string, std::string> filesUnder(const std::string& root) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    if (!entry.is_regular_file()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    files[fs::relative(entry.path(), root).string()] = bytes.str();
-  }
-  return files;
-}
-
-std::vector<std::string> contentsOf(const std::map<std::string, std::string>& files) {
-  std::vector<std::string> contents;
-  for (const auto& f : files) contents.push_back(f.second);
-  std::sort(contents.begin(), contents.end());
-  return contents;
-}
-
-std::vector<std::string> namesOf(const std::map<std::string, std::string>& files) {
-  std::vector<std::string> names;
-  for (const auto& f : files) names.push_back(f.first);
-  return names;
-}
 
 // Root may rename in any folder; a read-only folder only stops an ordinary user.
 std::string unprivileged() {
   return geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
 }
 
-class CliRename : public ::testing::Test {
+class CliRename : public testing_support::CliSongFolder {
  protected:
-  static void SetUpTestSuite() {
-    base_ = new TempDir;
-    baseDir_ = platform::localToUtf8(base_->path());
-    std::ofstream(baseDir_ + "make_song.py") << kSongMaker;
-    const auto r = runCommand("/usr/bin/python3 " + shellQuote(baseDir_ + "make_song.py") +
-                              " encode " + shellQuote(baseDir_));
-    ASSERT_EQ(r.exitCode, 0) << "encoding the sample songs failed";
-  }
-  static void TearDownTestSuite() {
-    delete base_;
-    base_ = nullptr;
-  }
-
-  void TearDown() override {
-    if (!snapshot_.empty()) {
-      EXPECT_EQ(contentsOf(filesUnder(root())), snapshot_) << "a file was lost or changed";
-    }
-  }
-
-  // This test's folder, UTF-8, with its trailing '/'.
-  std::string root() const { return platform::localToUtf8(dir_.path()); }
-
-  // Makes a song at `rel` under the test's folder; tagged when a title is given.
-  std::string song(const std::string& rel, const char* kind, const char* title = nullptr,
-                   const char* artist = "") {
-    const std::string out = root() + rel;
-    fs::create_directories(fs::path(out).parent_path());
-    std::string cmd = "/usr/bin/python3 " + shellQuote(baseDir_ + "make_song.py") + " song " +
-                      shellQuote(baseDir_) + " " + kind + " " + shellQuote(out);
-    if (title) cmd += " " + shellQuote(title) + " " + shellQuote(artist);
-    EXPECT_EQ(runCommand(cmd).exitCode, 0) << cmd;
-    return out;
-  }
-
-  std::string file(const std::string& rel, const std::string& bytes) {
-    std::ofstream(root() + rel, std::ios::binary) << bytes;
-    return root() + rel;
-  }
-
-  // Remembers every file's bytes; TearDown checks that the same bytes are all still there.
-  void snapshot() { snapshot_ = contentsOf(filesUnder(root())); }
-
   testing_support::CommandResult rename(const std::string& args, const std::string& prefix = "") {
     return runCommand(prefix + testing_support::lyrivaneBinary() + " rename " + args +
                       " 2>/dev/null");
   }
-
-  std::vector<std::string> names() const { return namesOf(filesUnder(root())); }
-
-  static TempDir* base_;
-  static std::string baseDir_;
-  TempDir dir_;
-  std::vector<std::string> snapshot_;
 };
-
-TempDir* CliRename::base_ = nullptr;
-std::string CliRename::baseDir_;
 
 TEST_F(CliRename, RenamesEverySongOfAFolderInPlaceInNameOrder) {
   song("track01.mp3", "mp3", "青花瓷", "周杰伦");

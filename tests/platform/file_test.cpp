@@ -91,6 +91,19 @@ TEST(MoveFileNoReplace, ReportsAMissingSource) {
   EXPECT_FALSE(platform::fileExists(dir.path() + "x.mp3"));
 }
 
+TEST(MoveFileNoReplace, ReportsANameTheFileSystemRefuses) {
+  TempDir dir;
+  const std::string from = dir.write("a.mp3", "song");
+#ifdef _WIN32
+  const std::string refused = "Who?.mp3";
+#else
+  const std::string refused = std::string(300, 'x') + ".mp3";  // over NAME_MAX
+#endif
+  EXPECT_EQ(platform::moveFileNoReplace(from, dir.path() + refused),
+            platform::MoveResult::invalidName);
+  EXPECT_EQ(TempDir::read(from), "song");
+}
+
 TEST(TempFolder, EndsWithASeparatorAndExists) {
   const std::string t = platform::tempFolder();
   ASSERT_FALSE(t.empty());
