@@ -20,8 +20,9 @@ enum class SkinButton { none, minimise, close };
 
 struct SkinOptions {
   // Draws the window's own texts or marks over its background each time the skin composes
-  // it (client coordinates; the DC's text mode is transparent). They then show behind
-  // labels too.
+  // it (client coordinates; the DC's text mode is transparent, its text colour textColour).
+  // They then show behind labels too. A skinned window's own WM_PAINT and WM_ERASEBKGND
+  // are not called: what it draws, it draws here.
   std::function<void(HDC dc, const RECT& client)> paint;
 };
 

@@ -95,6 +95,12 @@ TEST_F(SkinEngineTest, CaptionDragsAndItsButtonsLightUpMinimiseAndClose) {
   const RECT close = ui::skinButtonRect(331, ui::SkinButton::close);
   EXPECT_LE(RECT(ui::rectInParent(main.control(app::kPictureButton1))).right, minimise.left);
 
+  // The system's caption is gone; its menu and minimise box stay for Alt+Space, Alt+F4 and
+  // the taskbar.
+  const LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, 0);
+  EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX), WS_SYSMENU | WS_MINIMIZEBOX);
+  EXPECT_NE(GetSystemMenu(window, FALSE), nullptr);
   EXPECT_EQ(hitTest(window, 100, 10), HTCAPTION);
   EXPECT_EQ(hitTest(window, close.left + 3, close.top + 3), HTCLIENT);
   EXPECT_EQ(hitTest(window, 100, 200), HTCLIENT);
@@ -200,13 +206,13 @@ TEST_F(SkinEngineTest, PictureButtonReskinsEveryOpenWindowAndCancelChangesNothin
   DeleteFileA(path.c_str());
 }
 
-// The lyrics window in both layouts, skinned as its creation handler skins it (attaching
-// again is harmless), photographed from a timer inside its modal loop.
+// The lyrics window in both layouts, photographed from a timer inside its modal loop (and
+// skinned there if its creation handler has not done so).
 void CALLBACK photographLyricsWindow(HWND, UINT, UINT_PTR timer, DWORD) {
   static int ticks = 0;
   for (HWND lyrics : gui_testing::topLevelWindows(GetCurrentProcessId(), app::kLyricsWindowClass)) {
     if (++ticks == 1) {
-      ui::attachSkin(lyrics);
+      if (!ui::isSkinned(lyrics)) ui::attachSkin(lyrics);
       return;
     }
     keepScreenshot(
