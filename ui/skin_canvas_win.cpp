@@ -137,15 +137,8 @@ Gdiplus::GpBitmap* newCanvas(bool force, int screenWidth, int screenHeight) {
   SkinState& s = state();
   if (!force && screenWidth <= s.canvasScreenWidth) return nullptr;
   const int width = screenWidth + kCanvasMargin, height = screenHeight + kCanvasMargin;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down: row 0 first
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bitmap = createTopDownDib(width, height, &bits);
   if (bitmap == nullptr) return nullptr;
   // GDI+ draws straight into the DIB's memory.
   Gdiplus::GpBitmap* surface = nullptr;
@@ -225,6 +218,17 @@ int screenWidthNow() { return GetSystemMetrics(SM_CXSCREEN); }
 int screenHeightNow() { return GetSystemMetrics(SM_CYSCREEN); }
 
 }  // namespace
+
+HBITMAP createTopDownDib(int width, int height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // negative: top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
 
 const std::string& skinPicture() { return state().picture; }
 const SkinCanvas& skinCanvas() { return state().canvas; }

@@ -31,6 +31,10 @@ struct SkinCanvas {
   }
 };
 
+// A top-down 32-bit DIB section of that size (row 0 first), its pixels in `bits`; null when
+// it cannot be made. The canvas and each skinned window's face are made this way.
+HBITMAP createTopDownDib(int width, int height, void** bits);
+
 // ---- the state (valid on the GUI thread between start-up and releaseSkin) ----------------
 const std::string& skinPicture();  // the encoded picture now shown, "" for a plain colour
 const SkinCanvas& skinCanvas();

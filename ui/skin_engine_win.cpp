@@ -292,15 +292,8 @@ class SkinnedWindow {
     const int width = std::max<int>(client.right, 1), height = std::max<int>(client.bottom, 1);
     if (!dirty_ && face_ && width == faceWidth_ && height == faceHeight_) return;
     if (!face_ || width != faceWidth_ || height != faceHeight_) {
-      BITMAPINFO info{};
-      info.bmiHeader.biSize = sizeof info.bmiHeader;
-      info.bmiHeader.biWidth = width;
-      info.bmiHeader.biHeight = -height;
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
       void* bits = nullptr;
-      face_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+      face_.reset(createTopDownDib(width, height, &bits));
       if (!face_) return;
       pixels_ = static_cast<std::uint32_t*>(bits);
       faceWidth_ = width;
