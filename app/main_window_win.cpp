@@ -12,6 +12,7 @@
 #include "app/open_dialog_win.h"
 #include "app/shell_state.h"
 #include "app/shell_texts.h"
+#include "app/skin_picture_win.h"
 #include "app/song_list_win.h"
 #include "app/startup_win.h"
 #include "app/styled_message_box_win.h"
@@ -21,6 +22,8 @@
 #include "ui/file_drop_target_win.h"
 #include "ui/fonts_win.h"
 #include "ui/picture_face_win.h"
+#include "ui/skin_canvas_win.h"
+#include "ui/skin_engine_win.h"
 
 namespace app {
 
@@ -153,6 +156,11 @@ void MainWindow::onCreated(const std::vector<std::string>& arguments) {
   // converted at run time is made now, before the first song is read.
   tags::noSongInfoText();
 
+  // The skin draws the frame and the background from here on; the built-in picture replaces
+  // the starting colour.
+  ui::attachSkin(hwnd());
+  ui::applySkinPicture(builtInSkinPicture());
+
   // Dropping files on the song list is this window's second way in for songs.
   ui::FileDropTarget::registerOn(songList(),
                                  [this](const std::string& paths) { onFilesDropped(paths); });
@@ -198,8 +206,12 @@ void MainWindow::onCommand(int id) {
     case kButton2Start:
       startRenameRun();
       break;
+    case kPictureButton1:
+      dialogOpen_ = true;
+      choosePicture(hwnd());
+      dialogOpen_ = false;
+      break;
     default:
-      // The picture button gets its action with the skin.
       break;
   }
 }

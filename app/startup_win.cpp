@@ -5,21 +5,13 @@
 #include <ole2.h>
 #include <stdlib.h>
 
-// GDI+ headers want what WIN32_LEAN_AND_MEAN leaves out (PROPID) and the min/max macros
-// that NOMINMAX switches off.
-#include <propidl.h>
-
-#include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}  // namespace Gdiplus
-#include <gdiplus.h>
-
 #include "app/main_window_win.h"
 #include "app/shell_state.h"
 #include "app/shell_texts.h"
 #include "ui/fonts_win.h"
+#include "ui/gdiplus_win.h"
+#include "ui/skin_canvas_win.h"
+#include "ui/skin_engine_win.h"
 #include "ui/transparent_label_win.h"
 #include "ui/window_win.h"
 
@@ -31,6 +23,8 @@ namespace {
 
 // The interface font's character height in pixels: 9 points on a 96-dpi screen.
 constexpr int kInterfaceFontHeight = 12;
+// The skin's colour until the built-in picture replaces it: red 0x00, green 0x60, blue 0xC0.
+constexpr COLORREF kStartSkinColour = RGB(0x00, 0x60, 0xC0);
 
 struct ShellResources {
   bool started = false;
@@ -76,6 +70,8 @@ bool startShell() {
   const ShellTexts& texts = shellTexts();
   r.fontFamily = ui::chooseFontFamily(texts.yaHeiFont, texts.simSunFont);
   r.font = ui::createFont(r.fontFamily, kInterfaceFontHeight);
+  ui::setSkinFont(r.font.get());
+  ui::applySkinColour(kStartSkinColour);
 
   r.started = r.oleStarted && r.font && registerMyWindow();
   return r.started;
@@ -83,6 +79,8 @@ bool startShell() {
 
 void stopShell() {
   ShellResources& r = resources();
+  ui::releaseSkin();
+  ui::setSkinFont(nullptr);
   r.font.reset();
   if (r.gdiplusToken != 0) Gdiplus::GdiplusShutdown(r.gdiplusToken);
   r.gdiplusToken = 0;

@@ -16,12 +16,12 @@ extern const char kMyWindowClass[];
 
 // Everything before MainWindow, in order: the program-wide state and its clean-up at
 // process end, the transparent label's glyph sheet, OLE (for the drop target), common
-// controls and GDI+, the interface font, the MyWindow class. Safe to call more than once.
-// False when a step fails.
+// controls and GDI+, the interface font, the skin's starting colour, the MyWindow class.
+// Safe to call more than once. False when a step fails.
 bool startShell();
 
-// Gives back what startShell took (the font, GDI+, OLE); the program-wide state goes at
-// process end.
+// Gives back what startShell took (the skin's picture and canvas, the font, GDI+, OLE);
+// the program-wide state goes at process end.
 void stopShell();
 
 // The interface font (微软雅黑 when installed, otherwise 宋体) and its family name, in

@@ -1,9 +1,11 @@
-// StyledMessageBox: a MyWindow-class window with an icon, a text and one button, faded in.
+// StyledMessageBox: a skinned MyWindow-class window with an icon, a text and one button,
+// faded in.
 #include "app/styled_message_box_win.h"
 
 #include "app/shell_texts.h"
 #include "app/startup_win.h"
 #include "ui/controls_win.h"
+#include "ui/skin_engine_win.h"
 #include "ui/window_win.h"
 
 namespace app {
@@ -53,6 +55,8 @@ class StyledMessageBox : public ui::Window {
                      options_.owner) == nullptr) {
       return nullptr;
     }
+    // The skin draws its frame, caption and background, as for the program's other windows.
+    ui::attachSkin(hwnd());
     layOut(text);
     // Start transparent and fade in; the call returns with the box on screen.
     SetLayeredWindowAttributes(hwnd(), 0, 0, LWA_ALPHA);
@@ -104,8 +108,10 @@ class StyledMessageBox : public ui::Window {
     const int height = client.bottom - client.top;
     HFONT font = interfaceFont();
 
+    // Below the skin's caption strip.
+    const int top = ui::kSkinCaptionHeight;
     const ui::ControlDefinition icon{kStyledBoxIcon, "Static",  "",        SS_ICON, kMargin + 4,
-                                     kMargin,        kIconSide, kIconSide, true};
+                                     top + kMargin,  kIconSide, kIconSide, true};
     HWND iconControl = ui::createControl(hwnd(), icon, nullptr);
     SendMessageA(iconControl, STM_SETICON,
                  reinterpret_cast<WPARAM>(LoadIconA(nullptr, systemIconFor(options_.icon))), 0);
@@ -117,9 +123,9 @@ class StyledMessageBox : public ui::Window {
                                         text,
                                         SS_LEFT | SS_NOPREFIX,
                                         textLeft,
-                                        kMargin - 4,
+                                        top + kMargin - 4,
                                         width - textLeft - kMargin,
-                                        buttonTop - kMargin + 2,
+                                        buttonTop - top - kMargin + 2,
                                         true};
     ui::createControl(hwnd(), message, font);
 

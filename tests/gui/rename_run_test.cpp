@@ -21,6 +21,7 @@
 #include "tests/gui/song_files.h"
 #include "tests/support/temp_dir.h"
 #include "ui/controls_win.h"
+#include "ui/skin_canvas_win.h"
 
 namespace {
 
@@ -137,7 +138,10 @@ TEST_F(RenameRunTest, RenamesEachSongInPlaceRowByRowWithAPauseAfterEach) {
 
   EXPECT_GE(ms, 3 * 500) << "each song is followed by a pause of 500 ms";
   EXPECT_TRUE(seen.busyShown);
-  EXPECT_EQ(seen.labelPixel, GetSysColor(COLOR_BTNFACE)) << "the list's white shows instead";
+  // The label shows the skin's canvas behind its text.
+  const RECT label = ui::rectInParent(main_.busyLabel());
+  EXPECT_EQ(seen.labelPixel, ui::skinCanvas().colour(label.left + 2, label.top + 2))
+      << "the list's white shows instead";
   EXPECT_TRUE(seen.buttonsDisabled);
   EXPECT_TRUE(seen.answered) << "the window must answer during the pauses";
   EXPECT_EQ(seen.counts, (std::vector<int>{3, 2, 1}))
