@@ -10,6 +10,7 @@
 #include "app/rename.h"
 #include "app/shell_state.h"
 #include "app/shell_texts.h"
+#include "app/skin_picture_win.h"
 #include "app/speech_input_win.h"
 #include "app/startup_win.h"
 #include "platform/file.h"
@@ -17,6 +18,8 @@
 #include "ui/controls_win.h"
 #include "ui/fonts_win.h"
 #include "ui/picture_face_win.h"
+#include "ui/skin_canvas_win.h"
+#include "ui/skin_engine_win.h"
 #include "ui/transparent_label_win.h"
 
 namespace app {
@@ -233,20 +236,22 @@ void LyricsWindow::attachLabels() {
     ui::attachTransparentLabel(control(id));
 }
 
+void LyricsWindow::drawCaptions(HDC dc) {
+  ui::SelectionGuard font(dc, captionFont_.get());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ui::textColour());
+  for (const DrawnCaption& caption : drawnCaptions(compact_)) {
+    RECT box{caption.x, caption.y, caption.x + 72, caption.y + 24};
+    DrawTextA(dc, caption.text->c_str(), static_cast<int>(caption.text->size()), &box,
+              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+}
+
 void LyricsWindow::paintCaptions() {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(hwnd(), &paint);
   if (dc == nullptr) return;
-  {
-    ui::SelectionGuard font(dc, captionFont_.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    for (const DrawnCaption& caption : drawnCaptions(compact_)) {
-      RECT box{caption.x, caption.y, caption.x + 72, caption.y + 24};
-      DrawTextA(dc, caption.text->c_str(), static_cast<int>(caption.text->size()), &box,
-                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-    }
-  }
+  drawCaptions(dc);
   EndPaint(hwnd(), &paint);
 }
 
@@ -268,6 +273,9 @@ void LyricsWindow::onCommand(int id, int code) {
       if (code == BN_CLICKED)
         toggleSpeechInput(control(kButton4Voice), control(kEdit2Lyrics), recorder_, recordingFile);
       break;
+    case kPictureButton1Lyrics:
+      if (code == BN_CLICKED) choosePicture(hwnd());
+      break;
     case kButton2Apply:
       if (code == BN_CLICKED) applyManualRename();
       break;
@@ -275,7 +283,7 @@ void LyricsWindow::onCommand(int id, int code) {
       if (code == BN_CLICKED) SendMessageA(control(kSlider1Progress), TBM_SETPOS, TRUE, 0);
       break;
     default:
-      // "播放" plays nothing; the picture button waits for the skin.
+      // "播放" plays nothing.
       break;
   }
 }
@@ -319,6 +327,9 @@ LRESULT LyricsWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       openMailbox();
       compact_ = lyricsOnlyMode == 1;
       if (compact_) applyCompactLayout();
+      // The skin paints the captions onto the window's background from now on.
+      ui::attachSkin(hwnd(), {[this](HDC dc, const RECT&) { drawCaptions(dc); }});
+      ui::applySkinPicture(builtInSkinPicture());
       recordingFile = reserveRecordingFile(platform::tempFolder());
       attachLabels();
       return 0;

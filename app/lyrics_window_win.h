@@ -71,6 +71,8 @@ class LyricsWindow : public ui::Window {
   void applyCompactLayout();
   // The controls that take a transparent label, in the order they take it.
   void attachLabels();
+  void drawCaptions(HDC dc);
+  // Unskinned (the skin could not be attached), the window paints its captions itself.
   void paintCaptions();
   void onCommand(int id, int code);
   void onSlider(HWND slider);

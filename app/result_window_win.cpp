@@ -3,14 +3,17 @@
 
 #include "app/startup_win.h"
 #include "ui/controls_win.h"
+#include "ui/skin_engine_win.h"
 
 namespace app {
 
 namespace {
 
 constexpr int kLeft = 50, kTop = 50, kWidth = 559, kHeight = 452;
-// 超文本浏览框1, in client coordinates.
-constexpr RECT kBrowserArea{8, 8, 8 + 536, 8 + 408};
+// 超文本浏览框1: 8 pixels in from the frame, which the skin draws inside the window, below
+// its caption.
+constexpr int kBrowserTop = 8 + ui::kSkinCaptionHeight;
+constexpr RECT kBrowserArea{8, kBrowserTop, 8 + 536, kBrowserTop + 408};
 
 }  // namespace
 
@@ -60,6 +63,7 @@ bool ResultWindow::hasBrowser(HWND window) {
 LRESULT ResultWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
+      ui::attachSkin(hwnd());
       // The one option set on the control: silent, so a script error on a result page
       // never stops the user with a dialog of the browser's own.
       if (browser_.create(hwnd(), kBrowserArea)) browser_.setSilent(true);

@@ -420,7 +420,7 @@ TEST_F(LyricsWindowTest, TheLyricsOnlyRunOpensResultPagesInABrowser) {
                 EXPECT_NE(browser, nullptr) << "the control is not in place";
                 if (browser != nullptr) {
                   EXPECT_EQ(gui_testing::describe(gui_testing::boxOf(browser)),
-                            gui_testing::describe({8, 8, 536, 408}));
+                            gui_testing::describe({8, 38, 536, 408}));
                 }
               }
               return "";
