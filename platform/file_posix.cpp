@@ -85,6 +85,8 @@ MoveResult moveFileNoReplace(const std::string& from, const std::string& to) {
   return MoveResult::moved;
 }
 
+std::string systemPath(const std::string& path) { return localToUtf8(path); }
+
 std::string tempFolder() {
   const char* dir = getenv("TMPDIR");
   std::string folder = (dir && *dir) ? dir : "/tmp";

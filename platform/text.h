@@ -13,15 +13,22 @@ namespace platform {
 // become '?', as the platform's own conversion does.
 std::string wideToLocal(const std::u16string& wide);
 
+// UTF-16 to local text only when every character has a local form of its own: false when
+// the local text could hold the text only with substitutes ('?', or a look-alike that may
+// name another file). `local` then holds the text with its substitutes, for messages.
+bool wideToLocalExact(const std::u16string& wide, std::string& local);
+
 // Local text to UTF-16 code units. Bytes that are not valid local text become U+FFFD.
 std::u16string localToWide(const std::string& local);
 
-// The OS boundary: UTF-8 paths and terminal output in and out of local text.
+// The OS boundary: UTF-8 paths and terminal output in and out of local text. On Linux a
+// path is bytes: one that is not UTF-8 comes back from utf8ToLocal and localToUtf8 as it was.
 std::string utf8ToLocal(const std::string& utf8);
 std::string localToUtf8(const std::string& local);
 
-// Length in bytes of the character that starts at byte `pos` of `text`: 1 for ASCII and
-// stray bytes, 2 for a double-byte character, 4 for a GB18030 four-byte sequence.
+// Length in bytes of the character that starts at byte `pos` of `text`: 2 for a valid
+// double-byte character, 4 for a valid GB18030 four-byte sequence, 1 for anything else
+// (ASCII, stray bytes, a lead byte without a valid rest).
 // Never runs past the end of the text; 0 when pos is at or past the end.
 std::size_t localCharLength(const std::string& text, std::size_t pos);
 
