@@ -135,7 +135,7 @@ int runRename(const Args& args) {
   if (options.json) std::fputs("[\n", stdout);
   for (std::size_t i = 0; i < songs.size(); ++i) {
     const Song& song = songs[i];
-    const std::string local = platform::utf8ToLocal(song.path);
+    const std::string local = platform::utf8PathToLocal(song.path);
     app::SongRename result;
     Report report{"failed", "", ""};
     if (song.missing || song.unlisted) {
@@ -162,7 +162,7 @@ int runRename(const Args& args) {
         dry.freed.insert(local);
       }
     }
-    if (!result.newPath.empty()) report.newPath = platform::localToUtf8(result.newPath);
+    if (!result.newPath.empty()) report.newPath = platform::localPathToUtf8(result.newPath);
     report.reason = reasonOf(result.status);
     if (result.status == app::RenameStatus::renamed) {
       report.status = "renamed";

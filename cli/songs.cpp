@@ -38,7 +38,7 @@ void collectFolder(const std::string& folder, bool recursive, std::vector<Song>&
     if (fs::is_directory(linkStatus)) {
       if (recursive) collectFolder(path, recursive, songs);
     } else if (fs::is_regular_file(fs::status(fs::path(path), ec)) &&
-               app::isAcceptedSong(platform::utf8ToLocal(name))) {
+               app::isAcceptedSong(platform::utf8PathToLocal(name))) {
       songs.push_back({path});
     }
   }

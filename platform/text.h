@@ -21,10 +21,16 @@ bool wideToLocalExact(const std::u16string& wide, std::string& local);
 // Local text to UTF-16 code units. Bytes that are not valid local text become U+FFFD.
 std::u16string localToWide(const std::string& local);
 
-// The OS boundary: UTF-8 paths and terminal output in and out of local text. On Linux a
-// path is bytes: one that is not UTF-8 comes back from utf8ToLocal and localToUtf8 as it was.
+// The OS boundary: UTF-8 text and terminal output in and out of local text.
 std::string utf8ToLocal(const std::string& utf8);
 std::string localToUtf8(const std::string& local);
+
+// Paths at the Linux boundary. A path there is bytes, and a folder named in Latin-1 is not
+// UTF-8: utf8PathToLocal keeps each byte that is not UTF-8 in local text (never as a "/"),
+// and localPathToUtf8 gives it back, so such a path is opened and renamed as it is. Other
+// characters convert as above. On Windows these are utf8ToLocal and localToUtf8.
+std::string utf8PathToLocal(const std::string& utf8);
+std::string localPathToUtf8(const std::string& local);
 
 // Length in bytes of the character that starts at byte `pos` of `text`: 2 for a valid
 // double-byte character, 4 for a valid GB18030 four-byte sequence, 1 for anything else

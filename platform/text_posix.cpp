@@ -69,10 +69,10 @@ bool isAscii(const std::string& text) {
 }
 
 // A path on Linux is bytes, and a folder named in Latin-1 or another legacy encoding is not
-// UTF-8. Each byte that is not part of valid UTF-8 is kept in local text as one of 128
-// four-byte GB 18030 sequences that no character uses (85 30 81 30 to 85 30 8D 37; GB 18030
-// leaves 84 31 A5 30 to 8F 39 FE 39 unassigned, and iconv refuses them), and localToUtf8
-// gives the byte back: such a path is opened and renamed as it is.
+// UTF-8. In a path each byte that is not part of valid UTF-8 is kept in local text as one of
+// 128 four-byte GB 18030 sequences that no character uses (85 30 81 30 to 85 30 8D 37;
+// GB 18030 leaves 84 31 A5 30 to 8F 39 FE 39 unassigned, and iconv refuses them), and
+// localPathToUtf8 gives the byte back: such a path is opened and renamed as it is.
 constexpr unsigned char kKeptLead = 0x85;
 constexpr unsigned char kKeptSecond = 0x30;
 
@@ -120,8 +120,7 @@ std::string wideToLocal(const std::u16string& wide) {
 
 std::u16string localToWide(const std::string& local) {
   if (isAscii(local)) return std::u16string(local.begin(), local.end());
-  // A kept byte comes out of localToUtf8 as itself, which no UTF-8 decoder takes: U+FFFD.
-  return decodeUtf8(localToUtf8(local));
+  return decodeUtf8(fromLocal().run(local, [](std::string& out) { out += "\xEF\xBF\xBD"; }));
 }
 
 bool wideToLocalExact(const std::u16string& wide, std::string& local) {
@@ -130,6 +129,16 @@ bool wideToLocalExact(const std::u16string& wide, std::string& local) {
 }
 
 std::string utf8ToLocal(const std::string& utf8) {
+  if (isAscii(utf8)) return utf8;
+  return wideToLocal(decodeUtf8(utf8));
+}
+
+std::string localToUtf8(const std::string& local) {
+  if (isAscii(local)) return local;
+  return fromLocal().run(local, [](std::string& out) { out += "\xEF\xBF\xBD"; });
+}
+
+std::string utf8PathToLocal(const std::string& utf8) {
   if (isAscii(utf8)) return utf8;
   std::string out;
   std::size_t run = 0;
@@ -150,7 +159,7 @@ std::string utf8ToLocal(const std::string& utf8) {
   return out;
 }
 
-std::string localToUtf8(const std::string& local) {
+std::string localPathToUtf8(const std::string& local) {
   if (isAscii(local)) return local;
   const auto replace = [](std::string& o) { o += "\xEF\xBF\xBD"; };
   std::string out;

@@ -50,6 +50,10 @@ std::string utf8ToLocal(const std::string& utf8) { return wideToLocal(decodeUtf8
 
 std::string localToUtf8(const std::string& local) { return encodeUtf8(localToWide(local)); }
 
+std::string utf8PathToLocal(const std::string& utf8) { return utf8ToLocal(utf8); }
+
+std::string localPathToUtf8(const std::string& local) { return localToUtf8(local); }
+
 std::size_t localCharLength(const std::string& text, std::size_t pos) {
   const std::size_t left = pos < text.size() ? text.size() - pos : 0;
   if (left == 0) return 0;

@@ -26,16 +26,17 @@ TEST(CliInfo, PrintsOneTabSeparatedLinePerPath) {
   const std::string song = platform::localToUtf8(dir.write("歌.mp3", std::string(300, 'x')));
   const std::string clip = platform::localToUtf8(dir.write("clip.mp4", "x"));
   const std::string missing = platform::localToUtf8(dir.path()) + "missing.flac";
-  const std::string noise = platform::localToUtf8(dir.write("noise.wma", std::string(300, 'x')));
+  const std::string dangling = platform::localToUtf8(dir.path()) + "dangling.mp3";
+  std::filesystem::create_symlink("nowhere.mp3", dangling);
   const std::string args = shellQuote(song) + " " + shellQuote(clip) + " " + shellQuote(missing) +
-                           " " + shellQuote(noise);
+                           " " + shellQuote(dangling);
   const auto r = runCommand(info(args));
   // A missing or unreadable song keeps its line and makes the exit code 1.
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.out, song + "\t - \n" + clip + "\t无法获取歌曲信息\n" + missing + "\t - \n" + noise +
-                       "\t - \n");
-  EXPECT_EQ(infoErrors(args), "lyrivane info: " + missing + ": not found\nlyrivane info: " + noise +
-                                  ": unreadable\n");
+  EXPECT_EQ(r.out, song + "\t - \n" + clip + "\t无法获取歌曲信息\n" + missing + "\t - \n" +
+                       dangling + "\t - \n");
+  EXPECT_EQ(infoErrors(args), "lyrivane info: " + missing +
+                                  ": not found\nlyrivane info: " + dangling + ": unreadable\n");
   EXPECT_EQ(runCommand(info(shellQuote(song) + " " + shellQuote(clip))).exitCode, 0);
 }
 

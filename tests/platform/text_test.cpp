@@ -117,14 +117,15 @@ TEST(LocalText, PathBytesThatAreNotUtf8ComeBackAsTheyWere) {
   // reaches the system with its own bytes, and a title scan never sees a "/" in them.
   std::string bytes = "/music/caf\xE9/\xC3/a.mp3 ";
   for (int b = 0x80; b <= 0xFF; ++b) bytes += static_cast<char>(b);
-  const std::string local = platform::utf8ToLocal(bytes);
-  EXPECT_EQ(platform::localToUtf8(local), bytes);
+  const std::string local = platform::utf8PathToLocal(bytes);
+  EXPECT_EQ(platform::localPathToUtf8(local), bytes);
   std::size_t slashes = 0;
   for (std::size_t pos = 0; pos < local.size(); pos += platform::localCharLength(local, pos))
     slashes += local[pos] == '/';
   EXPECT_EQ(slashes, 4u);
-  // Valid UTF-8 around them converts as before; shown as text, such a byte is U+FFFD.
-  EXPECT_EQ(platform::utf8ToLocal("\xE4\xB8\xAD\xE9"), "\xD6\xD0" + platform::utf8ToLocal("\xE9"));
+  // Valid UTF-8 around them converts as text does; text keeps turning such bytes into U+FFFD.
+  EXPECT_EQ(platform::utf8PathToLocal("\xE4\xB8\xAD\xE9"),
+            "\xD6\xD0" + platform::utf8PathToLocal("\xE9"));
   EXPECT_EQ(platform::localToWide(platform::utf8ToLocal("a\xE9")), u"a\uFFFD");
 }
 #endif
