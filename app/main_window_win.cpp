@@ -163,7 +163,7 @@ void MainWindow::onCreated(const std::vector<std::string>& arguments) {
 
   // Dropping files on the song list is this window's second way in for songs.
   ui::FileDropTarget::registerOn(songList(),
-                                 [this](const std::string& paths) { onFilesDropped(paths); });
+                                 [this](const ui::DroppedFiles& files) { onFilesDropped(files); });
 
   readCommandLine(arguments);
 }
@@ -216,12 +216,14 @@ void MainWindow::onCommand(int id) {
   }
 }
 
-void MainWindow::onFilesDropped(const std::string& paths) {
+void MainWindow::onFilesDropped(const ui::DroppedFiles& files) {
   // A drop while the list is being worked through, or while the open dialog is about to
   // fill it, would mix two deliveries or pull rows from under the run: it is refused.
   if (runInProgress_ || dialogOpen_) return;
+  reportNamesNotHeld(files.refused, RejectionBox::styled);
+  if (files.paths.empty()) return;
   clearSongs(songList());
-  addDeliveredSongs(paths, RejectionBox::styled);
+  addDeliveredSongs(files.paths, RejectionBox::styled);
 }
 
 void MainWindow::addSongsThroughDialog() {
@@ -229,10 +231,31 @@ void MainWindow::addSongsThroughDialog() {
   // Emptied first: cancelling the dialog leaves an empty list.
   clearSongs(songList());
   dialogOpen_ = true;
-  const std::string chosen = openFileDialog(hwnd(), texts.songDialogTitle, texts.songFilter);
+  std::vector<std::string> refused;
+  const std::string chosen =
+      openFileDialog(hwnd(), texts.songDialogTitle, texts.songFilter, {}, &refused);
   dialogOpen_ = false;
   if (hwnd() == nullptr) return;
+  reportNamesNotHeld(refused, RejectionBox::plain);
+  if (hwnd() == nullptr) return;
   addDeliveredSongs(chosen, RejectionBox::plain);
+}
+
+void MainWindow::reportNamesNotHeld(const std::vector<std::string>& refused, RejectionBox box) {
+  // Such a file is never opened: the names the system would give in its place may be
+  // another file's.
+  if (refused.empty()) return;
+  std::string text = shellTexts().nameNotHeld;
+  for (const std::string& name : refused) text += "\r\n" + name;
+  showRejection(text, box);
+}
+
+void MainWindow::showRejection(const std::string& text, RejectionBox box) {
+  if (box == RejectionBox::plain) {
+    showPlainMessageBox(text, MB_OK);
+  } else {
+    showStyledMessageBox(text, shellTexts().infoTitle);
+  }
 }
 
 void MainWindow::addDeliveredSongs(const std::string& delivered, RejectionBox box) {
@@ -243,12 +266,7 @@ void MainWindow::addDeliveredSongs(const std::string& delivered, RejectionBox bo
   if (!paths.empty()) currentSongPath = intake.lastExamined;
   for (const SongRow& row : intake.rows) appendSong(songList(), row);
   if (!intake.stopped) return;
-  const ShellTexts& texts = shellTexts();
-  if (box == RejectionBox::plain) {
-    showPlainMessageBox(texts.notAnAudioFile, MB_OK);
-  } else {
-    showStyledMessageBox(texts.notAnAudioFile, texts.infoTitle);
-  }
+  showRejection(shellTexts().notAnAudioFile, box);
 }
 
 void MainWindow::removeSelectedSong() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/rename.h"
+#include "ui/file_drop_target_win.h"
 #include "ui/gdi_win.h"
 #include "ui/window_win.h"
 
@@ -54,12 +55,14 @@ class MainWindow : public ui::Window {
   void onCreated(const std::vector<std::string>& arguments);
   void readCommandLine(const std::vector<std::string>& arguments);
   void onCommand(int id);
-  void onFilesDropped(const std::string& paths);
+  void onFilesDropped(const ui::DroppedFiles& files);
 
   // Adding and removing songs.
   enum class RejectionBox { plain, styled };
   void addSongsThroughDialog();
   void addDeliveredSongs(const std::string& delivered, RejectionBox box);
+  void reportNamesNotHeld(const std::vector<std::string>& refused, RejectionBox box);
+  void showRejection(const std::string& text, RejectionBox box);
   void removeSelectedSong();
 
   // The rename run ("开始修改").

@@ -170,6 +170,15 @@ bool isSingleFileName(const std::string& stem, const std::string& suffix) {
   return whole != "." && whole != "..";
 }
 
+bool staysInFolder(const std::string& folder, const std::string& newPath) {
+  const std::string inside = platform::systemPath(folder);
+  const std::string whole = platform::systemPath(newPath);
+  if (whole.size() <= inside.size() || whole.compare(0, inside.size(), inside) != 0) return false;
+  const std::string name = whole.substr(inside.size());
+  return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos && name != "." &&
+         name != "..";
+}
+
 // ---- the single-song rename --------------------------------------------------------------
 
 bool isFailure(RenameStatus status) {
@@ -197,18 +206,22 @@ SongRename readSong(const std::string& path) {
     song.status = RenameStatus::notASong;
     return song;
   }
-  if (song.kind == tags::SongKind::wma) {
-    // A file the WMA reader does not take is passed over without a word, missing or not.
-    song.status = tags::readWmaInfo(path, song.info) ? RenameStatus::ready : RenameStatus::rejected;
-    return song;
-  }
-  tags::FileSource source(path);
-  if (!source.isOpen()) {
+  // What cannot be read, for whatever reason (memory included), is an unreadable song.
+  try {
+    if (song.kind == tags::SongKind::wma) {
+      // A file the WMA reader does not take is passed over without a word, missing or not.
+      song.status =
+          tags::readWmaInfo(path, song.info) ? RenameStatus::ready : RenameStatus::rejected;
+      return song;
+    }
+    tags::FileSource source(path);
+    song.status = source.isOpen() && tags::readSongKind(song.kind, source, song.info)
+                      ? RenameStatus::ready
+                      : RenameStatus::unreadable;
+  } catch (...) {
     song.status = RenameStatus::unreadable;
-    return song;
   }
-  tags::readSongKind(song.kind, source, song.info);
-  song.status = RenameStatus::ready;
+  if (song.status == RenameStatus::unreadable) tags::resetSongInfo(song.info);
   return song;
 }
 
@@ -221,7 +234,7 @@ void planRename(const std::string& path, const std::string& folder, SongRename& 
   const std::string stem = song.info.title + "(" + song.info.artist + ")";
   song.newName = newSongName(song.info, song.kind);
   song.newPath = folder + song.newName;
-  if (!isSingleFileName(stem, kindSuffix(song.kind)))
+  if (!isSingleFileName(stem, kindSuffix(song.kind)) || !staysInFolder(folder, song.newPath))
     song.status = RenameStatus::nameRefused;
   else if (song.newPath == path)
     song.status = RenameStatus::unchanged;
@@ -318,7 +331,7 @@ ManualRename manualRename(const std::string& currentSongPath, const std::string&
   const std::string suffix = asciiLower(ext);
   result.newPath = songFolder + typedName + "." + suffix;
   const platform::MoveResult move =
-      isSingleFileName(typedName, suffix)
+      isSingleFileName(typedName, suffix) && staysInFolder(songFolder, result.newPath)
           ? platform::moveFileNoReplace(currentSongPath, result.newPath)
           : platform::MoveResult::invalidName;
   if (move != platform::MoveResult::moved) {

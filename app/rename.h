@@ -84,6 +84,11 @@ std::string newSongName(const tags::SongInfo& info, tags::SongKind kind);
 // separators are refused on both platforms, so a name is good everywhere or nowhere.
 bool isSingleFileName(const std::string& stem, const std::string& suffix);
 
+// True when `newPath`, in the form the system takes it (platform::systemPath), is one name
+// directly inside `folder`: whatever bytes a title holds, the conversion of the path cannot
+// make a separator, "." or ".." of them. A new name failing this is refused.
+bool staysInFolder(const std::string& folder, const std::string& newPath);
+
 // ---- the single-song rename --------------------------------------------------------------
 
 enum class RenameStatus {
@@ -113,7 +118,8 @@ struct SongRename {
 };
 
 // Reads a song by its kind's reading sequence (the same sequences as readSongInfo). Status:
-// notASong, rejected (WMA only), unreadable, or ready with `info` filled.
+// notASong, rejected (WMA only), unreadable (also when reading failed in any other way,
+// running out of memory included; `info` is then empty), or ready with `info` filled.
 SongRename readSong(const std::string& path);
 
 // Decides the new name of a read song (status ready): noTitle, nameRefused, unchanged, or

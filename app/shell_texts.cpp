@@ -22,6 +22,7 @@ ShellTexts convertTexts() {
   t.songDialogTitle = local("请选择文件：");
   t.songFilter = local("音频文件|*.mp3;*.wma;*.ape;*.ogg;*.flac");
   t.notAnAudioFile = local("不是有效的音频文件");
+  t.nameNotHeld = local("文件名含有系统代码页无法表示的字符，未打开：");
   t.nothingToRename = local("没有需要处理的文件或者已处理完成");
   t.notASongFile = local("该歌曲不是有效的文件");
   t.askManualRename = local("当前歌曲中不包含任何信息数据，是否需要手动修改？");

@@ -19,6 +19,7 @@ struct ShellTexts {
   std::string songDialogTitle;  // the open dialog of "添加"
   std::string songFilter;       // its filter: the five kinds of song
   std::string notAnAudioFile;   // a delivered path of another kind stopped the adding
+  std::string nameNotHeld;      // a chosen or dropped file's name the code page cannot hold
   std::string nothingToRename;  // "开始修改" with an empty list
   std::string notASongFile;     // a row of the run whose path names no kind of song
   std::string askManualRename;  // the run met a song without a title

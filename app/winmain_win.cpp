@@ -4,5 +4,11 @@
 #include "app/startup_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  return app::runProgram(app::commandLineArguments());
+  // Window procedures stop their own exceptions; one from start-up or the end of the
+  // program ends it with a failure code instead of the runtime's abort.
+  try {
+    return app::runProgram(app::commandLineArguments());
+  } catch (...) {
+    return 1;
+  }
 }

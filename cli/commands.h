@@ -11,6 +11,7 @@ using Args = std::vector<std::string>;
 
 // Exit codes shared by every subcommand.
 constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // a song could not be read or renamed
 constexpr int kExitUsage = 2;
 
 int runInfo(const Args& args);

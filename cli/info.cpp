@@ -1,8 +1,10 @@
 // `lyrivane info`: the song list's summary of each file, or every field of its record.
 #include <cstdio>
 
+#include "app/rename.h"
 #include "cli/commands.h"
 #include "cli/output.h"
+#include "cli/songs.h"
 #include "platform/text.h"
 #include "tags/song_info.h"
 
@@ -11,21 +13,25 @@ namespace cli {
 namespace {
 
 const char kInfoUsage[] =
-    "usage: lyrivane info [--json] PATH...\n"
-    "  Prints PATH, a tab and the song's summary (title - artist) for each PATH.\n"
-    "  --json  prints every field of each song's record as a JSON array instead.\n";
+    "usage: lyrivane info [--json] [-r] PATH...\n"
+    "  Prints PATH, a tab and the song's summary (title - artist) for each song.\n"
+    "  PATH is a song file or a folder (its songs, in name order).\n"
+    "  -r, --recursive  also takes the songs of the folders inside each folder\n"
+    "  --json           prints every field of each song's record as a JSON array instead\n"
+    "  Exit: 0 every song was read, 1 a song is missing or could not be read, 2 usage error.\n";
 
 void printJsonRecord(const std::string& pathUtf8, const std::string& summary,
-                     const tags::SongInfo& info, bool last) {
-  std::string out = "  {\"path\": " + jsonString(pathUtf8) +
-                    ", \"summary\": " + jsonString(platform::localToUtf8(summary));
+                     const tags::SongInfo& info, bool first) {
+  std::string out = first ? "  " : ",\n  ";
+  out += "{\"path\": " + jsonString(pathUtf8) +
+         ", \"summary\": " + jsonString(platform::localToUtf8(summary));
   for (const auto& field : tags::kSongInfoTextFields) {
     out += ", \"";
     out += field.name;
     out += "\": " + jsonString(platform::localToUtf8(info.*field.member));
   }
   out += ", \"picture\": " + std::to_string(info.picture.size());
-  out += last ? "}\n" : "},\n";
+  out += "}";
   std::fputs(out.c_str(), stdout);
 }
 
@@ -33,11 +39,14 @@ void printJsonRecord(const std::string& pathUtf8, const std::string& summary,
 
 int runInfo(const Args& args) {
   bool json = false;
+  bool recursive = false;
   Args paths;
   bool optionsDone = false;
   for (const auto& a : args) {
     if (!optionsDone && a == "--json") {
       json = true;
+    } else if (!optionsDone && (a == "-r" || a == "--recursive")) {
+      recursive = true;
     } else if (!optionsDone && (a == "--help" || a == "-h")) {
       std::fputs(kInfoUsage, stdout);
       return kExitOk;
@@ -54,27 +63,39 @@ int runInfo(const Args& args) {
     std::fputs(kInfoUsage, stderr);
     return kExitUsage;
   }
+  const std::vector<Song> songs = collectSongs(paths, recursive, /*eachFileOnce=*/false);
+  bool failed = false;
+  bool first = true;
   if (json) std::fputs("[\n", stdout);
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    const std::string local = platform::utf8ToLocal(paths[i]);
-    if (json) {
-      // The same summary the list shows, plus the record it was made from.
-      tags::SongInfo info;
-      const tags::SongKind kind = tags::songKindOf(local);
-      tags::readSongKind(kind, local, info);
-      const std::string summary = kind == tags::SongKind::unknown
+  for (const Song& song : songs) {
+    const char* problem = song.missing ? "not found" : song.unlisted ? "folder unreadable" : "";
+    if (!song.unlisted) {
+      // Read as the list reads a song: the summary is the one the list shows.
+      const app::SongRename read = app::readSong(platform::utf8PathToLocal(song.path));
+      // A file that opens but holds no tags of its kind (noise named .mp3 or .wma) is read,
+      // and shows the bare separator as the list does.
+      if (*problem == '\0' && read.status == app::RenameStatus::unreadable) problem = "unreadable";
+      const std::string summary = read.kind == tags::SongKind::unknown
                                       ? tags::noSongInfoText()
-                                      : info.title + " - " + info.artist;
-      printJsonRecord(paths[i], summary, info, i + 1 == paths.size());
-    } else {
-      std::fputs(paths[i].c_str(), stdout);
-      std::fputc('\t', stdout);
-      printLocal(stdout, tags::readSongInfo(local));
-      std::fputc('\n', stdout);
+                                      : read.info.title + " - " + read.info.artist;
+      if (json) {
+        printJsonRecord(song.path, summary, read.info, first);
+      } else {
+        std::fputs(song.path.c_str(), stdout);
+        std::fputc('\t', stdout);
+        printLocal(stdout, summary);
+        std::fputc('\n', stdout);
+      }
+      first = false;
+    }
+    if (*problem != '\0') {
+      std::fflush(stdout);
+      std::fprintf(stderr, "lyrivane info: %s: %s\n", song.path.c_str(), problem);
+      failed = true;
     }
   }
-  if (json) std::fputs("]\n", stdout);
-  return kExitOk;
+  if (json) std::fputs(first ? "]\n" : "\n]\n", stdout);
+  return failed ? kExitFailed : kExitOk;
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 #include "cli/commands.h"
 #include "lyrivane_version.h"
@@ -33,10 +34,7 @@ const Command kCommands[] = {
     {"undo", cli::runUndo},
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
+int run(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? cli::kExitUsage : cli::kExitOk;
@@ -50,4 +48,20 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], command.name) == 0) return command.run(args);
   std::fprintf(stderr, "lyrivane: unknown command '%s'\n%s", argv[1], kUsage);
   return cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  // Songs that cannot be read are reported by the commands; what still fails (no memory
+  // for the list of songs, say) is reported here, not left to the runtime's abort.
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "lyrivane: %s\n", e.what());
+  } catch (...) {
+    std::fputs("lyrivane: internal error\n", stderr);
+  }
+  return cli::kExitFailed;
 }

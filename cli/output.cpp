@@ -2,6 +2,7 @@
 #include "cli/output.h"
 
 #include "platform/text.h"
+#include "platform/utf.h"
 
 namespace cli {
 
@@ -10,7 +11,9 @@ void printLocal(std::FILE* out, const std::string& local) {
   std::fwrite(utf8.data(), 1, utf8.size(), out);
 }
 
-std::string jsonString(const std::string& utf8) {
+std::string jsonString(const std::string& text) {
+  // JSON is UTF-8 (RFC 8259, section 8.1): a path's bytes that are not become U+FFFD.
+  const std::string utf8 = platform::encodeUtf8(platform::decodeUtf8(text));
   std::string out = "\"";
   for (const char c : utf8) {
     const auto b = static_cast<unsigned char>(c);

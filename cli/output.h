@@ -10,7 +10,8 @@ namespace cli {
 // Prints local text as UTF-8.
 void printLocal(std::FILE* out, const std::string& local);
 
-// A JSON string literal (with its quotes) of UTF-8 text.
-std::string jsonString(const std::string& utf8);
+// A JSON string literal (with its quotes) of text meant as UTF-8. Always valid UTF-8:
+// bytes that are not UTF-8 (a path named in Latin-1) are shown as U+FFFD.
+std::string jsonString(const std::string& text);
 
 }  // namespace cli

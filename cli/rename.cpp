@@ -1,25 +1,19 @@
 // `lyrivane rename`: renames songs in their own folders to Title(Artist).suffix from their
 // own tags, as the window's rename run does, without questions and without pauses.
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <set>
-#include <system_error>
 
 #include "app/rename.h"
 #include "cli/commands.h"
 #include "cli/journal.h"
 #include "cli/output.h"
+#include "cli/songs.h"
 #include "platform/file.h"
 #include "platform/text.h"
 
 namespace cli {
 
 namespace {
-
-namespace fs = std::filesystem;
-
-constexpr int kExitFailed = 1;
 
 const char kRenameUsage[] =
     "usage: lyrivane rename [--dry-run] [--json] [-r] PATH...\n"
@@ -36,42 +30,6 @@ struct Options {
   bool json = false;
   bool recursive = false;
 };
-
-// One song to visit, as the user wrote it (UTF-8) and as local text.
-struct Song {
-  std::string utf8;
-  bool missing = false;   // named on the command line but not there
-  bool unlisted = false;  // a folder whose songs could not be listed
-};
-
-std::string joinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
-// The songs of a folder in name order (byte order of the names); -r descends into folders,
-// but never through a symbolic link, so a link back up cannot loop.
-void collectFolder(const std::string& folder, bool recursive, std::vector<Song>& songs) {
-  std::error_code ec;
-  std::vector<std::string> names;
-  for (fs::directory_iterator it(fs::path(folder), ec), end; !ec && it != end; it.increment(ec))
-    names.push_back(it->path().filename().string());
-  if (ec) {
-    songs.push_back({folder, false, true});
-    return;
-  }
-  std::sort(names.begin(), names.end());
-  for (const auto& name : names) {
-    const std::string path = joinPath(folder, name);
-    const fs::file_status linkStatus = fs::symlink_status(fs::path(path), ec);
-    if (fs::is_directory(linkStatus)) {
-      if (recursive) collectFolder(path, recursive, songs);
-    } else if (fs::is_regular_file(fs::status(fs::path(path), ec)) &&
-               app::isAcceptedSong(platform::utf8ToLocal(name))) {
-      songs.push_back({path});
-    }
-  }
-}
 
 struct Report {
   const char* status;   // "renamed", "would rename", "left alone" or "failed"
@@ -104,7 +62,7 @@ const char* reasonOf(app::RenameStatus status) {
 }
 
 void printLine(const Song& song, const Report& report, const app::SongRename& result) {
-  std::string line = song.utf8;
+  std::string line = song.path;
   if (*report.reason == '\0') {
     line += " -> " + report.newPath;
   } else if (result.status == app::RenameStatus::unchanged) {
@@ -123,7 +81,7 @@ void printLine(const Song& song, const Report& report, const app::SongRename& re
 
 void printJson(const Song& song, const Report& report, const app::SongRename& result, bool first) {
   std::string out = first ? "  " : ",\n  ";
-  out += "{\"path\": " + jsonString(song.utf8) + ", \"status\": " + jsonString(report.status) +
+  out += "{\"path\": " + jsonString(song.path) + ", \"status\": " + jsonString(report.status) +
          ", \"reason\": " + jsonString(report.reason) +
          ", \"newPath\": " + jsonString(report.newPath) +
          ", \"title\": " + jsonString(platform::localToUtf8(result.info.title)) +
@@ -171,16 +129,7 @@ int runRename(const Args& args) {
     return kExitUsage;
   }
 
-  // Every song is listed before the first one moves, so a renamed song is never met again.
-  std::vector<Song> songs;
-  for (const auto& path : paths) {
-    std::error_code ec;
-    const fs::file_status status = fs::status(fs::path(path), ec);
-    if (fs::is_directory(status))
-      collectFolder(path, options.recursive, songs);
-    else
-      songs.push_back({path, !fs::exists(fs::symlink_status(fs::path(path), ec))});
-  }
+  const std::vector<Song> songs = collectSongs(paths, options.recursive, /*eachFileOnce=*/true);
 
   bool failed = false;
   DryRunState dry;
@@ -188,7 +137,7 @@ int runRename(const Args& args) {
   if (options.json) std::fputs("[\n", stdout);
   for (std::size_t i = 0; i < songs.size(); ++i) {
     const Song& song = songs[i];
-    const std::string local = platform::utf8ToLocal(song.utf8);
+    const std::string local = platform::utf8PathToLocal(song.path);
     app::SongRename result;
     Report report{"failed", "", ""};
     if (song.missing || song.unlisted) {
@@ -197,7 +146,7 @@ int runRename(const Args& args) {
       if (options.json) {
         printJson(song, report, result, i == 0);
       } else {
-        std::fprintf(stdout, "%s: not renamed: %s\n", song.utf8.c_str(), report.reason);
+        std::fprintf(stdout, "%s: not renamed: %s\n", song.path.c_str(), report.reason);
       }
       continue;
     }
@@ -217,7 +166,7 @@ int runRename(const Args& args) {
         dry.freed.insert(local);
       }
     }
-    if (!result.newPath.empty()) report.newPath = platform::localToUtf8(result.newPath);
+    if (!result.newPath.empty()) report.newPath = platform::localPathToUtf8(result.newPath);
     report.reason = reasonOf(result.status);
     if (result.status == app::RenameStatus::renamed) {
       report.status = "renamed";

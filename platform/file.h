@@ -45,6 +45,11 @@ enum class MoveResult { moved, targetExists, sourceMissing, invalidName, failed 
 // refuses the new name (a character it does not allow, or too long).
 MoveResult moveFileNoReplace(const std::string& from, const std::string& to);
 
+// A path in the form the system takes it, as UTF-8: the bytes handed to the kernel on
+// Linux, the UTF-16 that the ...A calls make of it on Windows. A new name is checked in this
+// form, after the conversion that a scan of local text does not see.
+std::string systemPath(const std::string& path);
+
 // The system's temporary folder, with its trailing separator.
 std::string tempFolder();
 

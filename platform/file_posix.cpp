@@ -1,4 +1,5 @@
-// Files on Linux. Paths arrive as local text (GB18030) and reach the kernel as UTF-8.
+// Files on Linux. Paths arrive as local text (GB18030) and reach the kernel as UTF-8, or as
+// the bytes they were when they came from the system not being UTF-8.
 // Linux has no share modes: a song is opened read-only and never written, which is all
 // the program needs; no lock is taken, as a lock would not stop other writers anyway.
 #include <errno.h>
@@ -20,7 +21,7 @@ namespace platform {
 
 bool ReadOnlyFile::open(const std::string& path) {
   close();
-  const int fd = ::open(localToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(localPathToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -56,18 +57,18 @@ std::size_t ReadOnlyFile::readAt(std::uint64_t offset, void* out, std::size_t n)
 
 bool fileExists(const std::string& path) {
   struct stat st {};
-  return stat(localToUtf8(path).c_str(), &st) == 0;
+  return stat(localPathToUtf8(path).c_str(), &st) == 0;
 }
 
 std::int64_t fileSize(const std::string& path) {
   struct stat st {};
-  if (stat(localToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  if (stat(localPathToUtf8(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   return static_cast<std::int64_t>(st.st_size);
 }
 
 MoveResult moveFileNoReplace(const std::string& from, const std::string& to) {
-  const std::string src = localToUtf8(from);
-  const std::string dst = localToUtf8(to);
+  const std::string src = localPathToUtf8(from);
+  const std::string dst = localPathToUtf8(to);
   struct stat st {};
   if (lstat(src.c_str(), &st) != 0) return MoveResult::sourceMissing;
   // renameat2 is atomic; glibc 2.36 has no wrapper everywhere, so call it by number.
@@ -87,11 +88,13 @@ MoveResult moveFileNoReplace(const std::string& from, const std::string& to) {
   return MoveResult::moved;
 }
 
+std::string systemPath(const std::string& path) { return localPathToUtf8(path); }
+
 std::string tempFolder() {
   const char* dir = getenv("TMPDIR");
   std::string folder = (dir && *dir) ? dir : "/tmp";
   if (folder.back() != '/') folder += '/';
-  return utf8ToLocal(folder);
+  return utf8PathToLocal(folder);
 }
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 #include <windows.h>
 
 #include "platform/file.h"
+#include "platform/text.h"
+#include "platform/utf.h"
 
 namespace platform {
 
@@ -79,6 +81,8 @@ MoveResult moveFileNoReplace(const std::string& from, const std::string& to) {
       return MoveResult::failed;
   }
 }
+
+std::string systemPath(const std::string& path) { return encodeUtf8(localToWide(path)); }
 
 std::string tempFolder() {
   char buf[MAX_PATH + 1];

@@ -39,63 +39,60 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
+bool decodeUtf8At(const std::string& utf8, std::size_t pos, char32_t& cp, std::size_t& length) {
+  const std::size_t n = utf8.size();
+  const auto b0 = static_cast<uint8_t>(utf8[pos]);
+  length = 1;
+  cp = kReplacement;
+  if (b0 < 0x80) {
+    cp = b0;
+    return true;
+  }
+  int need = 0;
+  char32_t value = 0;
+  // Bounds of the second byte narrow overlong forms and surrogates (RFC 3629 table).
+  uint8_t lo = 0x80, hi = 0xBF;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    need = 1;
+    value = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    need = 2;
+    value = b0 & 0x0F;
+    if (b0 == 0xE0) lo = 0xA0;
+    if (b0 == 0xED) hi = 0x9F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    need = 3;
+    value = b0 & 0x07;
+    if (b0 == 0xF0) lo = 0x90;
+    if (b0 == 0xF4) hi = 0x8F;
+  } else {
+    return false;
+  }
+  std::size_t j = pos + 1;
+  for (int k = 0; k < need; ++k, ++j) {
+    const uint8_t min = (k == 0) ? lo : 0x80;
+    const uint8_t max = (k == 0) ? hi : 0xBF;
+    if (j >= n || static_cast<uint8_t>(utf8[j]) < min || static_cast<uint8_t>(utf8[j]) > max) {
+      length = j - pos;  // the maximal subpart ends where the bad byte starts
+      return false;
+    }
+    value = (value << 6) | (static_cast<uint8_t>(utf8[j]) & 0x3F);
+  }
+  length = j - pos;
+  cp = value;
+  return true;
+}
+
 std::u16string decodeUtf8(const std::string& utf8) {
   std::u16string out;
   out.reserve(utf8.size());
-  const std::size_t n = utf8.size();
   std::size_t i = 0;
-  while (i < n) {
-    const auto b0 = static_cast<uint8_t>(utf8[i]);
-    if (b0 < 0x80) {
-      out.push_back(b0);
-      ++i;
-      continue;
-    }
-    int need = 0;
+  while (i < utf8.size()) {
     char32_t cp = 0;
-    // Bounds of the second byte narrow overlong forms and surrogates (RFC 3629 table).
-    uint8_t lo = 0x80, hi = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-      need = 1;
-      cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-      need = 2;
-      cp = b0 & 0x0F;
-      if (b0 == 0xE0) lo = 0xA0;
-      if (b0 == 0xED) hi = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-      need = 3;
-      cp = b0 & 0x07;
-      if (b0 == 0xF0) lo = 0x90;
-      if (b0 == 0xF4) hi = 0x8F;
-    } else {
-      out.push_back(kReplacement);
-      ++i;
-      continue;
-    }
-    std::size_t j = i + 1;
-    bool good = true;
-    for (int k = 0; k < need; ++k, ++j) {
-      if (j >= n) {
-        good = false;
-        break;
-      }
-      const auto b = static_cast<uint8_t>(utf8[j]);
-      const uint8_t min = (k == 0) ? lo : 0x80;
-      const uint8_t max = (k == 0) ? hi : 0xBF;
-      if (b < min || b > max) {
-        good = false;
-        break;
-      }
-      cp = (cp << 6) | (b & 0x3F);
-    }
-    if (!good) {
-      out.push_back(kReplacement);
-      i = j;  // the maximal subpart ends where the bad byte starts
-      continue;
-    }
+    std::size_t length = 0;
+    decodeUtf8At(utf8, i, cp, length);  // cp is U+FFFD for a bad subpart
     appendUtf16(out, cp);
-    i = j;
+    i += length;
   }
   return out;
 }

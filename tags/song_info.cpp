@@ -131,13 +131,19 @@ SongKind songKindOf(const std::string& path) {
   return SongKind::unknown;
 }
 
-void readSongKind(SongKind kind, const std::string& path, SongInfo& info) {
-  if (kind == SongKind::unknown) return;
-  FileSource file(path);
-  readSongKind(kind, file, info);
+bool readSongKind(SongKind kind, const std::string& path, SongInfo& info) {
+  if (kind == SongKind::unknown) return true;
+  try {
+    FileSource file(path);
+    return readSongKind(kind, file, info);
+  } catch (...) {
+    resetSongInfo(info);
+    return false;
+  }
 }
 
-void readSongKind(SongKind kind, Source& file, SongInfo& info) {
+// The readers of each kind, in their order.
+static void readSequence(SongKind kind, Source& file, SongInfo& info) {
   switch (kind) {
     case SongKind::wma:
       readWmaInfo(file, info);
@@ -161,6 +167,18 @@ void readSongKind(SongKind kind, Source& file, SongInfo& info) {
     case SongKind::unknown:
       break;
   }
+}
+
+bool readSongKind(SongKind kind, Source& file, SongInfo& info) {
+  // No exception leaves the readers: a song that cannot be read for any reason, running
+  // out of memory included, is an unreadable song with an empty record.
+  try {
+    readSequence(kind, file, info);
+  } catch (...) {
+    resetSongInfo(info);
+    return false;
+  }
+  return true;
 }
 
 bool readExistingFile(const std::string& path, SongInfo& info,

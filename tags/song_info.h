@@ -65,10 +65,11 @@ int compareBytes(const void* a, const void* b, std::size_t n);
 enum class SongKind { unknown, wma, ape, mp3, ogg, flac };
 SongKind songKindOf(const std::string& path);
 
-// Runs the reading sequence of `kind` on `info`, opening the file once.
-void readSongKind(SongKind kind, const std::string& path, SongInfo& info);
+// Runs the reading sequence of `kind` on `info`, opening the file once. False when a reader
+// failed by an exception (no memory for a field, say): `info` is then reset.
+bool readSongKind(SongKind kind, const std::string& path, SongInfo& info);
 class Source;
-void readSongKind(SongKind kind, Source& source, SongInfo& info);
+bool readSongKind(SongKind kind, Source& source, SongInfo& info);
 
 // The path form of the readers that reset the record as soon as the file exists (WMA, APE,
 // Ogg, FLAC): a missing file leaves the record alone, one that exists but cannot be opened

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "platform/text.h"
+
 namespace ui {
 
 namespace {
@@ -27,28 +29,35 @@ bool FileDropTarget::registerOn(HWND window, Handler onDrop) {
   return SUCCEEDED(registered);
 }
 
-std::string FileDropTarget::pathsOf(IDataObject* data) {
-  if (data == nullptr) return {};
+DroppedFiles FileDropTarget::filesOf(IDataObject* data) {
+  DroppedFiles files;
+  if (data == nullptr) return files;
   FORMATETC format = hdropFormat();
   STGMEDIUM medium{};
-  if (FAILED(data->GetData(&format, &medium))) return {};
-  std::string paths;
+  if (FAILED(data->GetData(&format, &medium))) return files;
   if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal != nullptr) {
     auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal));
     if (drop != nullptr) {
-      const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+      // The wide names, converted here without best fit: DragQueryFileA would turn
+      // "track².mp3" into "track2.mp3", another file that may well exist.
+      const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
       for (UINT i = 0; i < count; ++i) {
-        const UINT length = DragQueryFileA(drop, i, nullptr, 0);
-        std::vector<char> path(length + 1, '\0');
-        const UINT got = DragQueryFileA(drop, i, path.data(), length + 1);
-        if (i > 0) paths += "\r\n";
-        paths.append(path.data(), got);
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::vector<wchar_t> path(length + 1, L'\0');
+        const UINT got = DragQueryFileW(drop, i, path.data(), length + 1);
+        std::string local;
+        if (!platform::wideToLocalExact(std::u16string(path.begin(), path.begin() + got), local)) {
+          files.refused.push_back(local);
+          continue;
+        }
+        if (!files.paths.empty()) files.paths += "\r\n";
+        files.paths += local;
       }
       GlobalUnlock(medium.hGlobal);
     }
   }
   ReleaseStgMedium(&medium);
-  return paths;
+  return files;
 }
 
 FileDropTarget::FileDropTarget(Handler onDrop) : onDrop_(std::move(onDrop)) {}
@@ -93,16 +102,22 @@ HRESULT STDMETHODCALLTYPE FileDropTarget::DragLeave() {
 }
 
 HRESULT STDMETHODCALLTYPE FileDropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
-  const std::string paths = pathsOf(data);
   acceptable_ = false;
-  if (paths.empty()) {
-    if (effect != nullptr) *effect = DROPEFFECT_NONE;
-    return S_OK;
+  DroppedFiles files;
+  try {
+    files = filesOf(data);
+  } catch (...) {
+    files = DroppedFiles();
   }
-  if (effect != nullptr) *effect = DROPEFFECT_COPY;
+  if (effect != nullptr) *effect = files.paths.empty() ? DROPEFFECT_NONE : DROPEFFECT_COPY;
+  if (files.paths.empty() && files.refused.empty()) return S_OK;
   // Keep this object alive while the handler runs: it may revoke the registration.
   AddRef();
-  if (onDrop_) onDrop_(paths);
+  // No exception may cross into OLE, which called us.
+  try {
+    if (onDrop_) onDrop_(files);
+  } catch (...) {
+  }
   Release();
   return S_OK;
 }

@@ -16,11 +16,22 @@ LRESULT CALLBACK Window::procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
     self = reinterpret_cast<Window*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   }
   if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  const LRESULT result = self->handleMessage(message, wParam, lParam);
+  // No exception may cross into the system's code that called us: a handler that fails
+  // (out of memory, say) has done nothing more, and its window goes on. A window that
+  // fails while being made is not made.
+  LRESULT result = 0;
+  try {
+    result = self->handleMessage(message, wParam, lParam);
+  } catch (...) {
+    result = message == WM_CREATE ? -1 : 0;
+  }
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     self->hwnd_ = nullptr;
-    self->onFinalMessage();
+    try {
+      self->onFinalMessage();
+    } catch (...) {
+    }
   }
   return result;
 }

@@ -18,7 +18,8 @@ class Window {
   HWND hwnd() const { return hwnd_; }
 
   // The window procedure of every class the program registers. The object comes in
-  // CreateWindowExA's last argument and is kept in GWLP_USERDATA.
+  // CreateWindowExA's last argument and is kept in GWLP_USERDATA. An exception from a
+  // handler stops there: the message gives 0 (-1 for WM_CREATE, so creation fails).
   static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
  protected:

@@ -215,6 +215,26 @@ TEST(IsSingleFileName, RefusesAnythingThatIsNotOneNameInTheFolder) {
     EXPECT_EQ(app::isSingleFileName(c.stem, c.suffix), c.single) << c.stem << "." << c.suffix;
 }
 
+TEST(StaysInFolder, TheNewPathAsTheSystemTakesItIsOneNameInTheSongsFolder) {
+  const std::string folder = native(L("/music/歌曲/"));
+  const struct {
+    std::string path;
+    bool stays;
+  } cases[] = {
+      {folder + "T(A).mp3", true},
+      {folder + kTrailBackslash + "(A).mp3", true},
+      {folder + "sub" + platform::kPathSeparator + "x(A).mp3", false},
+      {folder + "a/b(A).mp3", false},  // refused on both systems, like a title holding "/"
+      {folder + "a\\b(A).mp3", false},
+      {folder + "\x81\x30/x(A).mp3", false},  // a lead byte, a digit and a hidden "/"
+      {folder + "..", false},
+      {folder, false},
+      {native(L("/music/other/T(A).mp3")), false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(app::staysInFolder(folder, c.path), c.stays) << testing::PrintToString(c.path);
+}
+
 TEST(ReadSong, StatusesOfFilesThatGiveNoName) {
   TempDir dir;
   EXPECT_EQ(app::readSong(dir.write("notes.txt", "x")).status, RenameStatus::notASong);

@@ -133,6 +133,53 @@ TEST_F(CliRename, TitlesThatArePathsAreRefusedAndNothingLeavesTheFolder) {
   EXPECT_EQ(names(), (std::vector<std::string>{"in/a.mp3", "in/b.ogg", "in/c.flac", "in/d.wma"}));
 }
 
+TEST_F(CliRename, ATitleHidingASeparatorAfterALeadByteNeverMovesTheSongOutOfItsFolder) {
+  // An ID3v1 title of the bytes 81 30 2F 78: a GB 18030 lead byte and a digit, then "/x".
+  // Converted for the system, the lead byte and digit become "\uFFFD0", a folder that exists.
+  fs::create_directories(root() +
+                         "t1/\xEF\xBF\xBD"
+                         "0");
+  std::string tag = "TAG";
+  tag += std::string("\x81\x30\x2F\x78", 4) + std::string(26, '\0');  // title
+  tag += "A" + std::string(29, '\0') + std::string(30 + 4 + 30, '\0') + "\xFF";
+  file("t1/song.mp3", std::string(2000, '\0') + tag);
+  snapshot();
+  const auto r = rename(shellQuote(root() + "t1/song.mp3"));
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out.rfind(root() + "t1/song.mp3: not renamed: name refused (", 0), 0u) << r.out;
+  EXPECT_EQ(names(), std::vector<std::string>{"t1/song.mp3"});
+}
+
+TEST_F(CliRename, PathsAreBytesAFolderNamedInLatin1IsRenamedAsItIs) {
+  const std::string cafe = "caf\xE9";  // "café" in Latin-1: not UTF-8
+  song(cafe + "/x.ogg", "ogg", "T", "A");
+  snapshot();
+  const std::string R = root();
+  const auto r = rename(shellQuote(R + cafe));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, R + cafe + "/x.ogg -> " + R + cafe + "/T(A).ogg\n");
+  EXPECT_EQ(names(), std::vector<std::string>{cafe + "/T(A).ogg"});
+  // JSON is valid UTF-8 all the same: the byte is shown as U+FFFD.
+  const auto json =
+      runCommand(testing_support::lyrivaneBinary() + " rename --json " + shellQuote(R + cafe) +
+                 " | /usr/bin/python3 -c 'import json, os, sys\n"
+                 "for o in json.load(sys.stdin):\n"
+                 "    print(os.path.basename(os.path.dirname(o[\"path\"])), "
+                 "o[\"status\"], sep=\"|\")'");
+  EXPECT_EQ(json.out, "caf\xEF\xBF\xBD|left alone\n");
+}
+
+TEST_F(CliRename, ASongNamedTwiceIsTakenOnce) {
+  song("dir/a.ogg", "ogg", "T", "A");
+  snapshot();
+  const std::string R = root();
+  const auto r = rename(shellQuote(R + "dir") + " " + shellQuote(R + "dir/a.ogg") + " " +
+                        shellQuote(R + "dir/../dir/a.ogg"));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, R + "dir/a.ogg -> " + R + "dir/T(A).ogg\n");
+  EXPECT_EQ(names(), std::vector<std::string>{"dir/T(A).ogg"});
+}
+
 TEST_F(CliRename, AFolderThatCannotBeWrittenLeavesItsSongsAlone) {
   song("ro/a.wma", "wma", "T", "A");
   song("rw/b.wma", "wma", "U", "B");

@@ -22,7 +22,8 @@ TEST(FileDropTarget, DroppedFilesArriveAsOneTextOfPathsInDropOrder) {
                                           "C:\\b.txt"};
   FakeData data(paths);
   std::vector<std::string> delivered;
-  auto* target = new ui::FileDropTarget([&](const std::string& p) { delivered.push_back(p); });
+  auto* target =
+      new ui::FileDropTarget([&](const ui::DroppedFiles& f) { delivered.push_back(f.paths); });
   DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
   EXPECT_EQ(target->DragEnter(&data, MK_LBUTTON, {0, 0}, &effect), S_OK);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
@@ -36,7 +37,7 @@ TEST(FileDropTarget, DroppedFilesArriveAsOneTextOfPathsInDropOrder) {
 TEST(FileDropTarget, DataWithoutFilesIsRefusedAndNothingIsHandedOn) {
   FakeData text({"C:\\a.mp3"}, /*asFiles=*/false);
   int calls = 0;
-  auto* target = new ui::FileDropTarget([&](const std::string&) { ++calls; });
+  auto* target = new ui::FileDropTarget([&](const ui::DroppedFiles&) { ++calls; });
   DWORD effect = DROPEFFECT_COPY;
   target->DragEnter(&text, MK_LBUTTON, {0, 0}, &effect);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
@@ -47,14 +48,14 @@ TEST(FileDropTarget, DataWithoutFilesIsRefusedAndNothingIsHandedOn) {
   target->Drop(&text, 0, {0, 0}, &effect);
   EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
   EXPECT_EQ(calls, 0);
-  EXPECT_EQ(ui::FileDropTarget::pathsOf(&text), "");
-  EXPECT_EQ(ui::FileDropTarget::pathsOf(nullptr), "");
+  EXPECT_EQ(ui::FileDropTarget::filesOf(&text).paths, "");
+  EXPECT_EQ(ui::FileDropTarget::filesOf(nullptr).paths, "");
   target->Release();
 }
 
 TEST(FileDropTarget, OneFileIsItsPathAlone) {
   FakeData one({"C:\\x.ogg"});
-  EXPECT_EQ(ui::FileDropTarget::pathsOf(&one), "C:\\x.ogg");
+  EXPECT_EQ(ui::FileDropTarget::filesOf(&one).paths, "C:\\x.ogg");
 }
 
 }  // namespace

@@ -267,6 +267,10 @@ std::string DialogScript::join() {
   return failure_;
 }
 
+HDropData::HDropData(const std::vector<std::string>& paths, bool asFiles) : asFiles_(asFiles) {
+  for (const std::string& p : paths) paths_.push_back(platform::localToWide(p));
+}
+
 HRESULT STDMETHODCALLTYPE HDropData::QueryInterface(REFIID iid, void** object) {
   if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
     *object = this;
@@ -278,14 +282,15 @@ HRESULT STDMETHODCALLTYPE HDropData::QueryInterface(REFIID iid, void** object) {
 
 HRESULT STDMETHODCALLTYPE HDropData::GetData(FORMATETC* format, STGMEDIUM* medium) {
   if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
-  std::string list;
-  for (const std::string& p : paths_) list += p + '\0';
-  list += '\0';
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  std::u16string list;
+  for (const std::u16string& p : paths_) list += p + u'\0';
+  list += u'\0';
+  const std::size_t bytes = list.size() * sizeof(char16_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + bytes);
   auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
   drop->pFiles = sizeof(DROPFILES);
-  drop->fWide = FALSE;
-  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  drop->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), bytes);
   GlobalUnlock(memory);
   medium->tymed = TYMED_HGLOBAL;
   medium->hGlobal = memory;
@@ -304,6 +309,12 @@ HRESULT STDMETHODCALLTYPE HDropData::GetCanonicalFormatEtc(FORMATETC*, FORMATETC
 }
 
 DWORD dropFiles(HWND window, const std::vector<std::string>& paths) {
+  std::vector<std::u16string> wide;
+  for (const std::string& p : paths) wide.push_back(platform::localToWide(p));
+  return dropFiles(window, wide);
+}
+
+DWORD dropFiles(HWND window, const std::vector<std::u16string>& paths) {
   auto* target = static_cast<IDropTarget*>(GetPropA(window, "OleDropTargetInterface"));
   if (target == nullptr) return DROPEFFECT_NONE;
   HDropData data(paths);

@@ -104,11 +104,13 @@ class DialogScript {
 
 // ---- dropping files ---------------------------------------------------------------------
 
-// A data object carrying either a CF_HDROP list of ANSI paths or only plain text, as the
+// A data object carrying either a CF_HDROP list of UTF-16 paths or only plain text, as the
 // shell and a text editor would offer them. Lives on the stack: its counts are not kept.
 class HDropData : public IDataObject {
  public:
-  explicit HDropData(std::vector<std::string> paths, bool asFiles = true)
+  // Paths in local text.
+  explicit HDropData(const std::vector<std::string>& paths, bool asFiles = true);
+  explicit HDropData(std::vector<std::u16string> paths, bool asFiles = true)
       : paths_(std::move(paths)), asFiles_(asFiles) {}
   virtual ~HDropData() = default;
 
@@ -130,7 +132,7 @@ class HDropData : public IDataObject {
   }
 
  private:
-  std::vector<std::string> paths_;
+  std::vector<std::u16string> paths_;
   bool asFiles_;
 };
 
@@ -139,6 +141,8 @@ class HDropData : public IDataObject {
 // OLE keeps the registered target in the window's "OleDropTargetInterface" property. Returns
 // the effect the target answered to the drop; DROPEFFECT_NONE also when no target is there.
 DWORD dropFiles(HWND window, const std::vector<std::string>& paths);
+// The same with the paths in UTF-16, for names that local text cannot hold.
+DWORD dropFiles(HWND window, const std::vector<std::u16string>& paths);
 
 // Lyrivane.exe, beside this test program.
 std::string programPath();

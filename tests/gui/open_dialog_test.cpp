@@ -26,4 +26,28 @@ TEST(DialogFilterList, EveryBarBecomesANulAndTwoNulsEndTheList) {
   for (const auto& c : cases) EXPECT_EQ(app::dialogFilterList(c.filter), c.list) << c.filter;
 }
 
+TEST(DialogChosenPaths, NamesTheCodePageCannotHoldAreRefusedNotBestFitted) {
+  using namespace std::string_literals;
+  // "²" is not in code page 936; the plain conversion makes "2" of it.
+  const struct {
+    std::u16string buffer;
+    std::string paths;
+    std::vector<std::string> refused;
+  } cases[] = {
+      {u"C:\\m\\a.mp3\0\0"s, "C:\\m\\a.mp3", {}},
+      {u"C:\\m\0a.mp3\0track\u00B2.mp3\0b.ogg\0\0"s,
+       "C:\\m\\a.mp3\r\nC:\\m\\b.ogg",
+       {"C:\\m\\track?.mp3"}},
+      {u"C:\\m\\track\u00B2.mp3\0\0"s, "", {"C:\\m\\track?.mp3"}},
+      {u"C:\\\u00B2\0a.mp3\0b.mp3\0\0"s, "", {"C:\\?\\a.mp3", "C:\\?\\b.mp3"}},
+      {u"C:\\\0\u6B4C.mp3\0\0"s, "C:\\" + local("歌.mp3"), {}},
+      {u"\0\0"s, "", {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> refused;
+    EXPECT_EQ(app::dialogChosenPaths(c.buffer, refused), c.paths) << c.paths;
+    EXPECT_EQ(refused, c.refused) << c.paths;
+  }
+}
+
 }  // namespace

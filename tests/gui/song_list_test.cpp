@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "app/main_window_win.h"
 #include "app/rename.h"
 #include "app/shell_state.h"
 #include "app/song_list_win.h"
 #include "app/styled_message_box_win.h"
+#include "platform/text.h"
 #include "tests/gui/gui_support.h"
 #include "tests/gui/song_files.h"
 #include "tests/support/temp_dir.h"
@@ -288,6 +292,24 @@ TEST_F(SongListTest, CellsLongerThanAPathBufferReadBackWhole) {
   EXPECT_EQ(app::songText(list(), 0, app::kPathColumn), row.path);
   EXPECT_EQ(app::songText(list(), 0, app::kInfoColumn), row.info);
   EXPECT_EQ(app::songText(list(), 1, app::kPathColumn), "") << "no such row";
+}
+
+TEST_F(SongListTest, ADroppedNameOutsideTheCodePageIsRefusedAndItsLookAlikeNeverRead) {
+  // "track².mp3" has no form in code page 936: converted with best fit it would be
+  // "track2.mp3", another song, which would then be read (and renamed) in its place.
+  dir_.write("track2.mp3", gui_testing::mp3Song(u"Wrong", u"Song"));
+  const std::u16string named = platform::localToWide(dir_.path()) + u"track\u00B2.mp3";
+  std::ofstream(std::filesystem::path(std::wstring(named.begin(), named.end())), std::ios::binary)
+      << gui_testing::mp3Song(u"Right", u"Song");
+  before_ = gui_testing::filesIn(dir_.path());
+
+  ASSERT_EQ(
+      gui_testing::dropFiles(list(), std::vector<std::u16string>{named, platform::localToWide(a_)}),
+      static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_EQ(rowsOf(list()), (std::vector<Row>{{"a", a_, local("青花瓷 - 周杰伦")}}));
+  EXPECT_EQ(takeStyledBoxes(),
+            std::vector<std::string>{local("信息: 文件名含有系统代码页无法表示的字符，未打开：") +
+                                     "\r\n" + dir_.path() + "track?.mp3"});
 }
 
 }  // namespace

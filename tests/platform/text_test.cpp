@@ -55,6 +55,20 @@ TEST(LocalText, InvalidLocalBytesBecomeReplacementCharacters) {
 }
 #endif
 
+TEST(LocalText, ExactConversionRefusesNamesTheLocalTextCannotHold) {
+  std::string local;
+  EXPECT_TRUE(platform::wideToLocalExact(u"D:\\歌曲\\中文.mp3", local));
+  EXPECT_EQ(local, platform::wideToLocal(u"D:\\歌曲\\中文.mp3"));
+  const std::u16string lone{u'a', static_cast<char16_t>(0xD800)};
+  EXPECT_FALSE(platform::wideToLocalExact(lone, local));
+#ifdef _WIN32
+  // Code page 936 has neither; the plain conversion gives "track2" and "??" for them.
+  EXPECT_FALSE(platform::wideToLocalExact(u"track\u00B2.mp3", local));
+  EXPECT_EQ(local, "track?.mp3");
+  EXPECT_FALSE(platform::wideToLocalExact(u"\U0001F600.mp3", local));
+#endif
+}
+
 struct CharLengthCase {
   const char* text;
   std::size_t pos;
@@ -75,6 +89,11 @@ TEST(LocalText, CharacterLengthStepsOverDoubleByteCharacters) {
       {"a\xD6", 1, 1},     // a lead byte cut off by the end
       {"\xB8\x7C", 0, 2},  // trail byte in the ASCII range (|)
       {"\x81\x40", 0, 2},  // lowest GBK lead and trail
+      // A lead byte without a valid trail byte stands alone: the "/" after it is seen.
+      {"\x81/x", 0, 1},
+      {"\x81\x30/x", 0, 1},
+      {"\x81\x30\x2F\x78", 0, 1},  // the title that once hid a folder in a name
+      {"\x81\x30\x81/", 0, 1},
   };
   for (const auto& c : cases)
     EXPECT_EQ(platform::localCharLength(c.text, c.pos), c.expected)
@@ -88,7 +107,26 @@ TEST(LocalText, CharacterLengthKnowsGb18030FourByteSequences) {
       "x";
   EXPECT_EQ(platform::localCharLength(four, 0), 4u);
   EXPECT_EQ(platform::localCharLength(four, 4), 1u);
-  EXPECT_EQ(platform::localCharLength("\x95\x32", 0), 2u);  // cut short: what remains
+  EXPECT_EQ(platform::localCharLength("\x95\x32", 0), 1u);          // cut short
+  EXPECT_EQ(platform::localCharLength("\x95\x32\x82", 0), 1u);      // cut short
+  EXPECT_EQ(platform::localCharLength("\x95\x32\x82\x2F", 0), 1u);  // fourth byte no digit
+}
+
+TEST(LocalText, PathBytesThatAreNotUtf8ComeBackAsTheyWere) {
+  // A folder named in Latin-1 ("café", "Ã") and stray bytes of every value: the path
+  // reaches the system with its own bytes, and a title scan never sees a "/" in them.
+  std::string bytes = "/music/caf\xE9/\xC3/a.mp3 ";
+  for (int b = 0x80; b <= 0xFF; ++b) bytes += static_cast<char>(b);
+  const std::string local = platform::utf8PathToLocal(bytes);
+  EXPECT_EQ(platform::localPathToUtf8(local), bytes);
+  std::size_t slashes = 0;
+  for (std::size_t pos = 0; pos < local.size(); pos += platform::localCharLength(local, pos))
+    slashes += local[pos] == '/';
+  EXPECT_EQ(slashes, 4u);
+  // Valid UTF-8 around them converts as text does; text keeps turning such bytes into U+FFFD.
+  EXPECT_EQ(platform::utf8PathToLocal("\xE4\xB8\xAD\xE9"),
+            "\xD6\xD0" + platform::utf8PathToLocal("\xE9"));
+  EXPECT_EQ(platform::localToWide(platform::utf8ToLocal("a\xE9")), u"a\uFFFD");
 }
 #endif
 

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "platform/text.h"
+#include "tags/source.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -48,6 +51,25 @@ TEST(ReadSongInfo, MissingOrTaglessFilesOfAKnownKindGiveTheBareSeparator) {
   }
   const std::string noise = dir.write("noise.mp3", std::string(5000, '\x55'));
   EXPECT_EQ(tags::readSongInfo(noise), " - ");
+}
+
+// A song whose every read fails as an allocation deep in a reader would.
+class ThrowingSource : public tags::Source {
+ public:
+  bool isOpen() const override { return true; }
+  std::uint64_t size() const override { return 1 << 20; }
+  std::size_t readAt(std::uint64_t, std::uint8_t*, std::size_t) override { throw std::bad_alloc(); }
+};
+
+TEST(ReadSongKind, AReaderThatThrowsGivesAnUnreadableSongWithAnEmptyRecord) {
+  for (const SongKind kind :
+       {SongKind::wma, SongKind::ape, SongKind::mp3, SongKind::ogg, SongKind::flac}) {
+    tags::SongInfo info;
+    info.title = "from an earlier song";
+    ThrowingSource source;
+    EXPECT_FALSE(tags::readSongKind(kind, source, info)) << static_cast<int>(kind);
+    EXPECT_EQ(info.title, "") << static_cast<int>(kind);
+  }
 }
 
 TEST(FormatDuration, MinutesAndTwoDigitSeconds) {
