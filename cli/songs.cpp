@@ -50,12 +50,17 @@ std::vector<Song> collectSongs(const std::vector<std::string>& paths, bool recur
                                bool eachFileOnce) {
   std::vector<Song> songs;
   for (const auto& path : paths) {
+    // One stat a path: scripts hand over thousands of songs, and the second look (is there
+    // at least a link of that name?) is only needed for a name that leads nowhere.
     std::error_code ec;
     const fs::file_status status = fs::status(fs::path(path), ec);
-    if (fs::is_directory(status))
+    if (fs::is_directory(status)) {
       collectFolder(path, recursive, songs);
-    else
-      songs.push_back({path, !fs::exists(fs::symlink_status(fs::path(path), ec))});
+    } else {
+      const bool missing = status.type() == fs::file_type::not_found &&
+                           !fs::exists(fs::symlink_status(fs::path(path), ec));
+      songs.push_back({path, missing});
+    }
   }
   if (!eachFileOnce) return songs;
   // A second visit of a renamed song would find it gone: one visit per file, known by its

@@ -195,11 +195,18 @@ Response send(const Request& request) {
   if (!exchange->done) return {};
   try {
     std::thread([exchange, request, deadline] {
-      perform(request, exchange->abandoned, deadline, [&exchange](Response response) {
+      const auto deliver = [&exchange](Response response) {
         std::lock_guard<std::mutex> lock(exchange->mutex);
         exchange->response = std::move(response);
         SetEvent(exchange->done);
-      });
+      };
+      try {
+        perform(request, exchange->abandoned, deadline, deliver);
+      } catch (...) {
+        // Out of memory while reading: the request failed, and the caller hears so at once
+        // instead of waiting out its deadline (no exception leaves this thread).
+        deliver(Response{});
+      }
     }).detach();
   } catch (const std::system_error&) {
     return {};  // no thread to be had: the request could not be made

@@ -4,6 +4,7 @@
 #include "lookup/recorder_win.h"
 
 #include <algorithm>
+#include <new>
 #include <system_error>
 
 #include "platform/file.h"
@@ -130,7 +131,11 @@ void Recorder::takeBackBuffers(bool requeue) {
     const auto* data = reinterpret_cast<const std::uint8_t*>(header.lpData);
     const DWORD recorded = header.dwBytesRecorded <= header.dwBufferLength ? header.dwBytesRecorded
                                                                            : header.dwBufferLength;
-    samples_.insert(samples_.end(), data, data + recorded);
+    try {
+      samples_.insert(samples_.end(), data, data + recorded);
+    } catch (const std::bad_alloc&) {
+      // No memory for more: the recording keeps what it has, and this thread goes on.
+    }
     header.dwFlags &= ~WHDR_DONE;
     header.dwBytesRecorded = 0;
     if (requeue && !stopping_) waveInAddBuffer(device_, &header, sizeof(WAVEHDR));
