@@ -170,6 +170,11 @@ TEST(FlacBlockWalk, EndsAtTheFirstFrameOrTheFileWhenNoBlockIsMarkedLast) {
                             block(kVorbisComment, vorbisComment({"TITLE=Audio bytes"}));
   EXPECT_EQ(read(bytes).title, "Tagged");
   EXPECT_EQ(read("fLaC" + block(kVorbisComment, vorbisComment({"TITLE=Open"}))).title, "Open");
+  // Zeros read as an empty STREAMINFO, which no file holds: the metadata has ended.
+  EXPECT_EQ(read("fLaC" + block(kVorbisComment, vorbisComment({"TITLE=Tagged"})) +
+                 std::string(8, '\0') + block(kVorbisComment, vorbisComment({"TITLE=Zeros"})))
+                .title,
+            "Tagged");
 }
 
 TEST(FlacHostileLengths, StayInsideTheirBlockAndTheFile) {
