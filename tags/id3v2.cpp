@@ -86,15 +86,21 @@ std::uint64_t v24FrameSize(Cursor& cur, const std::uint8_t* sizeBytes, std::uint
   return syncsafeBytes ? safe : plain;
 }
 
+// Zeros for this long are padding up to the tag's end: no writer puts a frame after a
+// megabyte of padding, and a tag that claims 256 MiB of zeros must not cost a pass over
+// them.
+constexpr std::uint64_t kLongestPaddingScan = std::uint64_t{1} << 20;
+
 // The offset of the first non-zero byte from `from` on, or the end of the tag (or of the
 // file, when that comes first) when there is none.
 std::uint64_t firstNonZeroByte(Cursor& cur, std::uint64_t from, std::uint64_t tagEnd) {
   static const std::uint8_t kZeros[4096] = {};
   const std::uint64_t end = std::min(tagEnd, cur.size());
+  const std::uint64_t scanEnd = end - from > kLongestPaddingScan ? from + kLongestPaddingScan : end;
   std::uint8_t chunk[sizeof kZeros];
   cur.seek(from);
-  for (std::uint64_t at = from; at < end;) {
-    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk, end - at));
+  for (std::uint64_t at = from; at < scanEnd;) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk, scanEnd - at));
     if (!cur.read(chunk, n)) return end;
     if (std::memcmp(chunk, kZeros, n) != 0) {
       const std::uint8_t* hit = std::find_if(chunk, chunk + n, [](std::uint8_t b) { return b; });

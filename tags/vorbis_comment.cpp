@@ -58,21 +58,18 @@ const VorbisField* findField(const std::uint8_t* name, std::size_t n, const Vorb
 bool readCapped(ByteRun& run, std::uint64_t n, std::vector<std::uint8_t>& out) {
   constexpr std::size_t kChunk = 64 * 1024;
   n = std::min(n, run.bound());
-  while (n > 0) {
-    if (out.size() >= kMaxTextBytes) {
-      run.skip(n);
-      out.clear();
-      return false;
-    }
+  while (n > 0 && out.size() <= kMaxTextBytes) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(n, kChunk));
     const std::size_t at = out.size();
     out.resize(at + want);
     const std::size_t got = run.read(out.data() + at, want);
     out.resize(at + got);
-    if (got < want) break;
-    n -= got;
+    n = got < want ? 0 : n - got;  // a short read: the run has ended
   }
-  return true;
+  if (out.size() <= kMaxTextBytes) return true;
+  run.skip(n);
+  out.clear();
+  return false;
 }
 
 // One comment of `length` bytes: the name is the text (up to a NUL) before the first "=".

@@ -195,6 +195,10 @@ TEST(Id3v2Frames, PaddingIsWalkedToTheTagEnd) {
     EXPECT_EQ(r.info.title, "t") << major;
     EXPECT_EQ(r.info.artist, "a") << major;
   }
+  // A megabyte of zeros is padding to the tag's end, whatever follows.
+  const std::string far = frame(3, "TIT2", latin("t")) + std::string((1 << 20) + 10, '\0') +
+                          frame(3, "TPE1", latin("a"));
+  EXPECT_EQ(read(tag(3, far, 100)).info.artist, "");
 }
 
 TEST(Id3v2Frames, Version24SizesAreSyncsafe) {
@@ -331,7 +335,7 @@ TEST(Id3v2Hostile, AFrameLargerThanAFieldMayHoldIsPassedOver) {
   preset.title = "kept";
   const std::string huge = latin(std::string(tags::kMaxTextBytes, 'x'));
   const Read r = read(tag(3, frame(3, "TIT2", huge) + frame(3, "TPE1", latin("a"))), preset);
-  EXPECT_EQ(r.info.title, "kept");
+  EXPECT_TRUE(r.info.title == "kept");
   EXPECT_EQ(r.info.artist, "a");
 }
 
