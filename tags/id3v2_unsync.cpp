@@ -16,10 +16,13 @@ UnsyncSource::UnsyncSource(Source& stored) : stored_(stored) {
 }
 
 std::uint64_t UnsyncSource::advance(Position& at, std::uint64_t count, std::uint8_t* out) {
-  std::uint8_t chunk[4096];
+  std::uint8_t chunk[16 * 1024];
   std::uint64_t done = 0;
   while (done < count) {
-    const std::size_t got = stored_.readAt(at.stored, chunk, sizeof chunk);
+    // Each restored byte takes at most two stored ones (0xFF and the zero after it).
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk, 2 * (count - done) + 1));
+    const std::size_t got = stored_.readAt(at.stored, chunk, want);
     if (got == 0) break;
     const std::uint8_t* p = chunk;
     const std::uint8_t* const end = chunk + got;
@@ -32,11 +35,11 @@ std::uint64_t UnsyncSource::advance(Position& at, std::uint64_t count, std::uint
         }
       }
       // Everything up to and including the next 0xFF passes unchanged.
-      const auto want = static_cast<std::size_t>(
+      const auto span = static_cast<std::size_t>(
           std::min<std::uint64_t>(static_cast<std::uint64_t>(end - p), count - done));
-      const void* ff = std::memchr(p, 0xFF, want);
+      const void* ff = std::memchr(p, 0xFF, span);
       const std::size_t take =
-          ff ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(ff) - p) + 1 : want;
+          ff ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(ff) - p) + 1 : span;
       if (out) std::memcpy(out + done, p, take);
       done += take;
       p += take;
