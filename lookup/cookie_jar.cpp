@@ -46,7 +46,9 @@ std::string pathOf(const std::string& objectPath) {
   return path;
 }
 
-// A Max-Age value: an optional "-" and digits, nothing else (RFC 6265 section 5.2.2).
+// A Max-Age value: an optional "-" and digits, nothing else (RFC 6265 section 5.2.2). Any
+// number of digits may come; the value saturates at kMaxSeconds, which lies beyond every
+// date the jar can tell apart, so adding it to the current time cannot overflow.
 bool readMaxAge(const std::string& text, std::int64_t& seconds) {
   std::size_t i = 0;
   const bool negative = !text.empty() && text[0] == '-';
@@ -55,7 +57,8 @@ bool readMaxAge(const std::string& text, std::int64_t& seconds) {
   std::int64_t value = 0;
   for (; i < text.size(); ++i) {
     if (text[i] < '0' || text[i] > '9') return false;
-    value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), kMaxSeconds / 2);
+    const int digit = text[i] - '0';
+    value = value > (kMaxSeconds - digit) / 10 ? kMaxSeconds : value * 10 + digit;
   }
   seconds = negative ? -value : value;
   return true;

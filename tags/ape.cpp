@@ -1,12 +1,15 @@
 // Reader of the Monkey's Audio stream header and the APEv2 tag.
 #include "tags/ape.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <vector>
 
 #include "platform/text.h"
 #include "tags/cursor.h"
+#include "tags/field_limits.h"
 #include "tags/probes.h"
 
 namespace tags {
@@ -123,67 +126,86 @@ bool equalsIgnoringCase(const std::uint8_t* text, std::size_t length, const char
 }
 
 std::size_t lengthBeforeNul(const std::uint8_t* bytes, std::size_t n) {
+  if (n == 0) return 0;
   const void* nul = std::memchr(bytes, 0, n);
   return nul ? static_cast<std::size_t>(static_cast<const std::uint8_t*>(nul) - bytes) : n;
 }
 
-// Walks the items one by one: value length, flags, key up to its NUL, value. The first
-// item of each key wins. A length that runs past the item area ends the walk.
-void readItems(const std::vector<std::uint8_t>& area, SongInfo& info) {
+// APEv2 keys are 2 to 255 ASCII characters.
+constexpr std::size_t kMinKeyLength = 2;
+constexpr std::size_t kMaxKeyLength = 255;
+
+// Walks the items one by one through the item area: value length, flags, key up to its
+// NUL, value. The first item of each key wins. A length that runs past the area or a key
+// that APEv2 does not allow ends the walk; a value larger than a field may hold is passed
+// over.
+void readItems(Source& area, SongInfo& info) {
   bool taken[kTextKeyCount] = {};
   bool coverTaken = false;
-  const std::uint8_t* const data = area.data();
-  const std::size_t size = area.size();
-  std::size_t pos = 0;
-  while (size - pos >= 8) {
-    const std::uint32_t valueLength = le32(data + pos);
-    const std::size_t keyStart = pos + 8;  // after the value length and the item flags
-    const std::size_t keyLength = lengthBeforeNul(data + keyStart, size - keyStart);
-    if (keyLength == size - keyStart) break;  // no NUL: the key runs off the area
-    const std::size_t valueStart = keyStart + keyLength + 1;
+  Cursor cursor(area);
+  const std::uint64_t size = cursor.size();
+  while (cursor.remaining() >= 8) {
+    const std::uint32_t valueLength = cursor.le32();
+    cursor.skip(4);  // item flags
+    const std::uint64_t keyStart = cursor.tell();
+    std::uint8_t key[kMaxKeyLength + 1];
+    const auto probe =
+        static_cast<std::size_t>(std::min<std::uint64_t>(sizeof key, cursor.remaining()));
+    cursor.read(key, probe);
+    const std::size_t keyLength = lengthBeforeNul(key, probe);
+    if (keyLength == probe || keyLength < kMinKeyLength) break;
+    const std::uint64_t valueStart = keyStart + keyLength + 1;
     if (valueLength > size - valueStart) break;
-    const std::uint8_t* key = data + keyStart;
-    const std::uint8_t* value = data + valueStart;
-    pos = valueStart + valueLength;
+    cursor.seek(valueStart);
 
     if (!coverTaken && startsWithIgnoringCase(key, keyLength, kCoverKeyPrefix)) {
       // The value is the picture's file name, a NUL, then the image file's bytes.
       coverTaken = true;
-      const std::size_t nameLength = lengthBeforeNul(value, valueLength);
-      if (nameLength < valueLength)
-        info.picture.assign(value + nameLength + 1, value + valueLength);
-      continue;
+      if (valueLength <= kMaxPictureBytes) {
+        const std::vector<std::uint8_t> value = cursor.bytes(valueLength);
+        const std::size_t nameLength = lengthBeforeNul(value.data(), value.size());
+        if (nameLength < value.size())
+          info.picture.assign(value.begin() + static_cast<std::ptrdiff_t>(nameLength) + 1,
+                              value.end());
+      }
+    } else {
+      for (std::size_t k = 0; k < kTextKeyCount; ++k) {
+        if (taken[k] || !equalsIgnoringCase(key, keyLength, kApeItemKeys[k].key)) continue;
+        taken[k] = true;
+        if (valueLength > kMaxTextBytes) break;
+        std::vector<std::uint8_t> value = cursor.bytes(valueLength);
+        value.resize(lengthBeforeNul(value.data(), value.size()));
+        std::string& field = info.*kApeItemKeys[k].field;
+        if (kApeItemKeys[k].value == ItemValue::localText)
+          field.assign(value.begin(), value.end());
+        else
+          field = utf16ToLocal(utf8ToUtf16(value));
+        break;
+      }
     }
-    for (std::size_t k = 0; k < kTextKeyCount; ++k) {
-      if (taken[k] || !equalsIgnoringCase(key, keyLength, kApeItemKeys[k].key)) continue;
-      taken[k] = true;
-      const std::size_t textLength = lengthBeforeNul(value, valueLength);
-      std::string& field = info.*kApeItemKeys[k].field;
-      if (kApeItemKeys[k].value == ItemValue::localText)
-        field.assign(reinterpret_cast<const char*>(value), textLength);
-      else
-        field = utf16ToLocal(utf8ToUtf16(std::vector<std::uint8_t>(value, value + textLength)));
-      break;
-    }
+    cursor.seek(valueStart + valueLength);
   }
 }
 
 // Reads the tag whose footer takes the 32 bytes before the ID3v1 tag (or the end).
-bool readTag(Cursor& cursor, std::uint64_t id3v1Length, SongInfo& info) {
+bool readTag(Source& source, std::uint64_t id3v1Length, SongInfo& info) {
+  Cursor cursor(source);
   if (cursor.size() < id3v1Length + 32) return false;
   const std::uint64_t footerStart = cursor.size() - id3v1Length - 32;
   std::uint8_t footer[32];
   cursor.seek(footerStart);
   cursor.read(footer, sizeof footer);
   if (compareBytes(footer, "APETAGEX", 8) != 0) return false;
-  // The tag size counts the items and the footer, not the optional header. The items end
-  // where the footer begins; a size larger than the file holds takes what there is.
+  // The tag size counts the items and the footer, not the optional header; the items end
+  // where the footer begins. A tag larger than the file in front of its footer is
+  // damaged, and its items are not looked for.
   const std::int32_t tagSize = signed32(le32(footer + 12));
   if (tagSize > 32) {
-    std::uint64_t areaLength = static_cast<std::uint64_t>(tagSize) - 32;
-    if (areaLength > footerStart) areaLength = footerStart;
-    cursor.seek(footerStart - areaLength);
-    readItems(cursor.bytes(areaLength), info);
+    const std::uint64_t areaLength = static_cast<std::uint64_t>(tagSize) - 32;
+    if (areaLength <= footerStart) {
+      SliceSource area(source, footerStart - areaLength, areaLength);
+      readItems(area, info);
+    }
   }
   return true;
 }
@@ -218,7 +240,7 @@ bool readApeInfo(Source& source, SongInfo& info) {
   const std::uint64_t id3v2Length = static_cast<std::uint64_t>(probeId3v2(source));
   Cursor cursor(source);
   readStreamHeader(cursor, id3v2Length, info);
-  return readTag(cursor, id3v1Length, info);
+  return readTag(source, id3v1Length, info);
 }
 
 }  // namespace tags

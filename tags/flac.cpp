@@ -77,6 +77,9 @@ bool readFlacInfo(Source& source, SongInfo& info) {
     const unsigned type = header[0] & 0x7Fu;
     const std::uint32_t length = be24(header + 1);
     const std::uint64_t body = cursor.tell();
+    // STREAMINFO always holds 34 bytes: an empty one is the zeros of a damaged or zero-filled
+    // file, and walking those four bytes at a time would cost a pass over the whole file.
+    if (type == kStreamInfo && length == 0) break;
     if (length > 0) {
       if (type == kStreamInfo) {
         readStreamInfo(cursor, info);

@@ -1,21 +1,34 @@
 // Reader of the ID3v2 tag at the start of a file (ID3v2.2, 2.3 and 2.4).
 //
-// The tag is walked frame by frame through the cursor from offset 10 on; neither an
-// extended header nor unsynchronisation is recognised. Only the frames the record keeps are
-// read, everything else is stepped over, so a tag costs its headers plus the bodies kept.
+// The tag is walked frame by frame through a cursor over the tag alone, so no frame reaches
+// past the tag's end; an extended header is stepped over and unsynchronisation undone first.
+// Only the frames the record keeps are read, everything else is stepped over, so a tag
+// costs its headers plus the bodies kept, and no body larger than a field may hold is read.
 #include "tags/id3v2.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/text.h"
 #include "tags/bytes.h"
 #include "tags/cursor.h"
+#include "tags/field_limits.h"
+#include "tags/id3v2_unsync.h"
 
 namespace tags {
 
 namespace {
 
 constexpr std::uint64_t kTagHeaderSize = 10;
+
+// Tag header flags (ID3v2.3 and 2.4 section 3.1).
+constexpr std::uint8_t kTagUnsynchronised = 0x80;
+constexpr std::uint8_t kTagExtendedHeader = 0x40;
+// ID3v2.4 frame format flags (section 4.1.2), the second flag byte.
+constexpr std::uint8_t kFrameUnsynchronised = 0x02;
+constexpr std::uint8_t kFrameDataLengthIndicator = 0x01;
+// The smallest ID3v2.4 extended header: its size, the flag byte count and one flag byte.
+constexpr std::uint64_t kMinExtendedHeader24 = 6;
 
 struct TextFrame {
   const char* id;    // ID3v2.3 and 2.4
@@ -73,17 +86,26 @@ std::uint64_t v24FrameSize(Cursor& cur, const std::uint8_t* sizeBytes, std::uint
   return syncsafeBytes ? safe : plain;
 }
 
+// Zeros for this long are padding up to the tag's end: no writer puts a frame after a
+// megabyte of padding, and a tag that claims 256 MiB of zeros must not cost a pass over
+// them.
+constexpr std::uint64_t kLongestPaddingScan = std::uint64_t{1} << 20;
+
 // The offset of the first non-zero byte from `from` on, or the end of the tag (or of the
 // file, when that comes first) when there is none.
 std::uint64_t firstNonZeroByte(Cursor& cur, std::uint64_t from, std::uint64_t tagEnd) {
+  static const std::uint8_t kZeros[4096] = {};
   const std::uint64_t end = std::min(tagEnd, cur.size());
-  std::uint8_t chunk[4096];
+  const std::uint64_t scanEnd = end - from > kLongestPaddingScan ? from + kLongestPaddingScan : end;
+  std::uint8_t chunk[sizeof kZeros];
   cur.seek(from);
-  for (std::uint64_t at = from; at < end;) {
-    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk, end - at));
+  for (std::uint64_t at = from; at < scanEnd;) {
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof chunk, scanEnd - at));
     if (!cur.read(chunk, n)) return end;
-    const std::uint8_t* hit = std::find_if(chunk, chunk + n, [](std::uint8_t b) { return b; });
-    if (hit != chunk + n) return at + static_cast<std::uint64_t>(hit - chunk);
+    if (std::memcmp(chunk, kZeros, n) != 0) {
+      const std::uint8_t* hit = std::find_if(chunk, chunk + n, [](std::uint8_t b) { return b; });
+      return at + static_cast<std::uint64_t>(hit - chunk);
+    }
     at += n;
   }
   return end;
@@ -92,14 +114,16 @@ std::uint64_t firstNonZeroByte(Cursor& cur, std::uint64_t from, std::uint64_t ta
 // Pictures: the bytes in front of the image are not parsed. The frame is taken to have an
 // empty description and, in ID3v2.3/2.4, the MIME type image/png or image/jpeg; any other
 // subtype is cut as if it were jpeg.
-void readPicture(Cursor& cur, bool v22, std::uint64_t body, std::uint64_t size, SongInfo& info) {
+void readPicture(Source& body, bool v22, SongInfo& info) {
+  Cursor cur(body);
+  const std::uint64_t size = cur.size();
   // ID3v2.2 PIC: encoding, three-letter image format, picture type, the description's NUL.
   std::uint64_t prefix = 6;
   if (!v22) {
     // APIC: encoding, "image/", the subtype and its NUL, picture type, description's NUL.
     std::uint8_t subtype[3] = {};
     if (size >= 10) {
-      cur.seek(body + 7);
+      cur.seek(7);
       cur.read(subtype, sizeof subtype);
     }
     prefix = compareBytes(subtype, "png", 3) == 0 ? 1 + 6 + 3 + 1 + 1 + 1 : 1 + 6 + 4 + 1 + 1 + 1;
@@ -108,14 +132,13 @@ void readPicture(Cursor& cur, bool v22, std::uint64_t body, std::uint64_t size, 
     info.picture.clear();
     return;
   }
-  cur.seek(body + prefix);
+  cur.seek(prefix);
   info.picture = cur.bytes(size - prefix);
 }
 
-void readTextFrame(Cursor& cur, const TextFrame& frame, std::uint64_t body, std::uint64_t size,
-                   SongInfo& info) {
-  cur.seek(body);
-  const std::uint64_t n = std::min(size, cur.remaining());
+void readTextFrame(Source& body, const TextFrame& frame, SongInfo& info) {
+  Cursor cur(body);
+  const std::uint64_t n = cur.size();
   // Most text frames are short: decode those from the stack.
   std::uint8_t small[256];
   if (n <= sizeof small) {
@@ -126,17 +149,53 @@ void readTextFrame(Cursor& cur, const TextFrame& frame, std::uint64_t body, std:
   }
 }
 
-void readFrame(Cursor& cur, const std::uint8_t* header, bool v22, std::uint64_t body,
+// How the tag is laid out, from its header.
+struct TagLayout {
+  bool v22;
+  bool v24;
+  bool unsynchronised;  // the header's flag
+};
+
+// Reads a frame the record keeps; `tag` holds the tag's bytes after its header (restored
+// when the whole tag was unsynchronised) and the frame's body starts at `body`.
+void readFrame(Source& tag, const std::uint8_t* header, const TagLayout& layout, std::uint64_t body,
                std::uint64_t size, SongInfo& info) {
-  const std::size_t idSize = v22 ? 3 : 4;
+  const std::size_t idSize = layout.v22 ? 3 : 4;
+  const TextFrame* text = nullptr;
   for (const auto& frame : kTextFrames) {
-    if (compareBytes(header, v22 ? frame.id22 : frame.id, idSize) == 0) {
-      readTextFrame(cur, frame, body, size, info);
-      return;
+    if (compareBytes(header, layout.v22 ? frame.id22 : frame.id, idSize) == 0) {
+      text = &frame;
+      break;
     }
   }
-  if (compareBytes(header, v22 ? "PIC" : "APIC", idSize) == 0)
-    readPicture(cur, v22, body, size, info);
+  if (!text && compareBytes(header, layout.v22 ? "PIC" : "APIC", idSize) != 0) return;
+
+  bool unsynchronised = false;
+  if (layout.v24) {
+    // The frame size counts a data length indicator (four syncsafe bytes) in front of the
+    // data; unsynchronisation covers the data after the frame header, either frame by frame
+    // or, when the tag header says so, in every frame.
+    if (header[9] & kFrameDataLengthIndicator) {
+      const std::uint64_t indicator = std::min<std::uint64_t>(4, size);
+      body += indicator;
+      size -= indicator;
+    }
+    unsynchronised = layout.unsynchronised || (header[9] & kFrameUnsynchronised);
+  }
+  SliceSource stored(tag, body, size);
+  if (stored.size() > (text ? kMaxTextBytes : kMaxPictureBytes)) return;
+  const auto readBody = [&](Source& bytes) {
+    if (text)
+      readTextFrame(bytes, *text, info);
+    else
+      readPicture(bytes, layout.v22, info);
+  };
+  if (unsynchronised) {
+    UnsyncSource restored(stored);
+    readBody(restored);
+  } else {
+    readBody(stored);
+  }
 }
 
 std::string decodeUtf16(const std::uint8_t* p, std::size_t size, bool bigEndian) {
@@ -199,23 +258,38 @@ bool readId3v2(const std::string& path, SongInfo& info) {
   return readId3v2(source, info);
 }
 
-bool readId3v2(Source& source, SongInfo& info) {
-  if (!source.isOpen()) return false;
-  Cursor cur(source);
-  std::uint8_t header[kTagHeaderSize];
-  cur.read(header, sizeof header);  // a file shorter than the header reads zeros after it
-  if (compareBytes(header, "ID3", 3) != 0) return false;
+namespace {
 
-  const std::uint8_t major = header[3];
-  const bool v22 = major < 3;
-  const std::size_t frameHeaderSize = v22 ? 6 : 10;
-  const std::uint64_t tagEnd = kTagHeaderSize + syncsafe32(header + 6);
+// Where the first frame starts in `tag` (the bytes after the tag header): after the
+// extended header when the flags announce one. ID3v2.3 gives its size without its own four
+// size bytes, ID3v2.4 as a syncsafe number counting the whole header. False when the
+// extended header does not fit the tag, which then holds no frames.
+bool firstFrameOffset(Cursor& cur, const TagLayout& layout, std::uint8_t flags,
+                      std::uint64_t& offset) {
+  offset = 0;
+  if (layout.v22 || !(flags & kTagExtendedHeader)) return true;
+  std::uint8_t sizeBytes[4];
+  cur.seek(0);
+  if (!cur.read(sizeBytes, sizeof sizeBytes)) return false;
+  const std::uint64_t length =
+      layout.v24 ? std::uint64_t{syncsafe32(sizeBytes)} : 4 + std::uint64_t{be32(sizeBytes)};
+  if (layout.v24 && length < kMinExtendedHeader24) return false;
+  if (length > cur.size()) return false;
+  offset = length;
+  return true;
+}
 
-  // At least one frame, then on while the position is inside the tag. Every step moves on by
-  // a whole header at least and a header must be read in full, so the walk ends at the end
-  // of the file even when the tag claims to go on beyond it.
-  std::uint64_t pos = kTagHeaderSize;
-  do {
+void readFrames(Source& tag, const TagLayout& layout, std::uint8_t flags, SongInfo& info) {
+  Cursor cur(tag);
+  const std::size_t frameHeaderSize = layout.v22 ? 6 : 10;
+  const std::uint64_t tagEnd = cur.size();
+  std::uint64_t pos;
+  if (!firstFrameOffset(cur, layout, flags, pos)) return;
+
+  // Frame by frame while the position is inside the tag. Every step moves on by a whole
+  // header at least and a header must be read in full, so the walk ends at the tag's end
+  // (or the file's, for a tag that claims to go on beyond it).
+  while (pos < tagEnd) {
     std::uint8_t frameHeader[10];
     cur.seek(pos);
     if (!cur.read(frameHeader, frameHeaderSize)) break;
@@ -223,7 +297,7 @@ bool readId3v2(Source& source, SongInfo& info) {
       // Padding. Headers wholly inside a run of zeros have a NUL id and size 0, so they are
       // stepped over at once; when the zeros last to the tag's end no frame can follow.
       const std::uint64_t nonZero = firstNonZeroByte(cur, pos, tagEnd);
-      if (nonZero >= std::min(tagEnd, cur.size())) break;
+      if (nonZero >= tagEnd) break;
       const std::uint64_t emptyHeaders = (nonZero - pos) / frameHeaderSize;
       if (emptyHeaders > 0) {
         pos += emptyHeaders * frameHeaderSize;
@@ -232,15 +306,40 @@ bool readId3v2(Source& source, SongInfo& info) {
     }
     const std::uint64_t body = pos + frameHeaderSize;
     std::uint64_t size;
-    if (v22)
+    if (layout.v22)
       size = be24(frameHeader + 3);
-    else if (major == 4)
+    else if (layout.v24)
       size = v24FrameSize(cur, frameHeader + 4, body, tagEnd);
     else
       size = be32(frameHeader + 4);
-    if (size != 0) readFrame(cur, frameHeader, v22, body, size, info);
-    pos = body + std::min(size, cur.size() - body);
-  } while (pos < tagEnd);
+    // A frame claiming more than the tag holds ends with the tag.
+    size = std::min(size, tagEnd - body);
+    if (size != 0) readFrame(tag, frameHeader, layout, body, size, info);
+    pos = body + size;
+  }
+}
+
+}  // namespace
+
+bool readId3v2(Source& source, SongInfo& info) {
+  if (!source.isOpen()) return false;
+  std::uint8_t header[kTagHeaderSize] = {};
+  source.readAt(0, header, sizeof header);  // a file shorter than the header reads zeros
+  if (compareBytes(header, "ID3", 3) != 0) return false;
+
+  const std::uint8_t major = header[3];
+  const std::uint8_t flags = header[5];
+  const TagLayout layout{major < 3, major == 4, (flags & kTagUnsynchronised) != 0};
+  // The frames lie inside the tag: the file beyond it is out of their reach.
+  SliceSource tag(source, kTagHeaderSize, syncsafe32(header + 6));
+  if (layout.unsynchronised && !layout.v24) {
+    // ID3v2.2 and 2.3 unsynchronise the tag as a whole: frame sizes count the bytes
+    // restored, so they are restored before the walk.
+    UnsyncSource restored(tag);
+    readFrames(restored, layout, flags, info);
+  } else {
+    readFrames(tag, layout, flags, info);
+  }
   return true;
 }
 

@@ -13,6 +13,18 @@ std::size_t MemorySource::readAt(std::uint64_t offset, std::uint8_t* out, std::s
   return count;
 }
 
+SliceSource::SliceSource(Source& outer, std::uint64_t begin, std::uint64_t length)
+    : outer_(outer), begin_(begin), size_(0) {
+  const std::uint64_t outerSize = outer.size();
+  if (begin < outerSize) size_ = length < outerSize - begin ? length : outerSize - begin;
+}
+
+std::size_t SliceSource::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) {
+  if (offset >= size_) return 0;
+  const std::uint64_t left = size_ - offset;
+  return outer_.readAt(begin_ + offset, out, n < left ? n : static_cast<std::size_t>(left));
+}
+
 std::size_t FileSource::readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) {
   if (!file_.isOpen() || offset >= file_.size()) return 0;
   if (n >= kBlock) return file_.readAt(offset, out, n);

@@ -35,6 +35,23 @@ class MemorySource : public Source {
   std::size_t size_;
 };
 
+// A window of another source: offsets start at `begin`, and nothing past `begin + length`
+// (or the other source's end) can be read. A reader hands the part of the file a structure
+// claims to hold to the code that reads that structure, so no length inside it can reach
+// beyond it.
+class SliceSource : public Source {
+ public:
+  SliceSource(Source& outer, std::uint64_t begin, std::uint64_t length);
+  bool isOpen() const override { return outer_.isOpen(); }
+  std::uint64_t size() const override { return size_; }
+  std::size_t readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) override;
+
+ private:
+  Source& outer_;
+  std::uint64_t begin_;
+  std::uint64_t size_;
+};
+
 // A song file opened for reading (writers excluded), with a small cache of two blocks:
 // readers ask for a few bytes at a time, mostly near the start and near the end of the
 // file, and the MP3 sequence goes back and forth between the two.

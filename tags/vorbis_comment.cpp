@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tags/field_limits.h"
+
 namespace tags {
 
 std::size_t CursorRun::read(std::uint8_t* out, std::size_t n) {
@@ -49,11 +51,25 @@ const VorbisField* findField(const std::uint8_t* name, std::size_t n, const Vorb
   return nullptr;
 }
 
-// Reads `n` bytes, clamped to what the run can still hold; fewer when the run ends.
-std::vector<std::uint8_t> readClamped(ByteRun& run, std::uint64_t n) {
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(std::min(n, run.bound())));
-  out.resize(out.empty() ? 0 : run.read(out.data(), out.size()));
-  return out;
+// Reads `n` bytes, or fewer when the run ends first, into `out`. The bytes are gathered a
+// chunk at a time, so what is held is what the run really gave: an Ogg packet's length is
+// unknown until its last page, and a claimed length is no reason to reserve memory. More
+// than kMaxTextBytes is not kept: the rest is passed over and false returned.
+bool readCapped(ByteRun& run, std::uint64_t n, std::vector<std::uint8_t>& out) {
+  constexpr std::size_t kChunk = 64 * 1024;
+  n = std::min(n, run.bound());
+  while (n > 0 && out.size() <= kMaxTextBytes) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(n, kChunk));
+    const std::size_t at = out.size();
+    out.resize(at + want);
+    const std::size_t got = run.read(out.data() + at, want);
+    out.resize(at + got);
+    n = got < want ? 0 : n - got;  // a short read: the run has ended
+  }
+  if (out.size() <= kMaxTextBytes) return true;
+  run.skip(n);
+  out.clear();
+  return false;
 }
 
 // One comment of `length` bytes: the name is the text (up to a NUL) before the first "=".
@@ -75,8 +91,7 @@ void readComment(ByteRun& run, std::uint64_t length, const VorbisField* fields,
   }
 
   std::vector<std::uint8_t> comment(head, head + headLength);
-  const std::vector<std::uint8_t> rest = readClamped(run, length - headLength);
-  comment.insert(comment.end(), rest.begin(), rest.end());
+  if (!readCapped(run, length - headLength, comment)) return;
   const auto equals = std::find(comment.begin(), comment.end(), '=');
   if (equals == comment.end()) return;  // a NUL ended the name, but no value follows
   const auto valueBegin = equals + 1;
@@ -94,7 +109,8 @@ std::string readVorbisComments(ByteRun& run, const VorbisField* fields, std::siz
                                VorbisValue valueEnd, SongInfo& info) {
   std::uint8_t word[4] = {0, 0, 0, 0};
   run.read(word, 4);
-  const std::vector<std::uint8_t> vendorBytes = readClamped(run, le32(word));
+  std::vector<std::uint8_t> vendorBytes;
+  readCapped(run, le32(word), vendorBytes);
   const auto vendorEnd = std::find(vendorBytes.begin(), vendorBytes.end(), 0);
   std::string vendor(vendorBytes.begin(), vendorEnd);
 

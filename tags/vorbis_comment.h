@@ -56,7 +56,8 @@ enum class VorbisValue {
 // Reads the vendor length, vendor string, comment count and comments from `run`, storing
 // each comment whose name is in `fields` (UTF-8 value, as local text) in file order, so the
 // last of several comments for one field wins. The list ends with the run whatever its count
-// says. Returns the vendor string's bytes up to their first NUL, undecoded.
+// says; a comment or vendor string of more than kMaxTextBytes is passed over. Returns the
+// vendor string's bytes up to their first NUL, undecoded.
 std::string readVorbisComments(ByteRun& run, const VorbisField* fields, std::size_t fieldCount,
                                VorbisValue valueEnd, SongInfo& info);
 

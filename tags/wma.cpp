@@ -296,14 +296,17 @@ bool readWmaInfo(Source& source, SongInfo& info) {
     // An object smaller than its own GUID and size cannot move the walk forward; with a
     // size of 0 the same object would be read again for every count left.
     if (size < kObjectHeaderSize) break;
+    // An object is read within its own size: no length inside it reaches the next one.
+    SliceSource body(source, start + kObjectHeaderSize, size - kObjectHeaderSize);
+    Cursor inner(body);
     if (isGuid(object, kContentDescriptionObject)) {
-      readContentDescription(c, info);
+      readContentDescription(inner, info);
     } else if (isGuid(object, kExtendedContentDescriptionObject)) {
-      readExtendedContentDescription(c, info);
+      readExtendedContentDescription(inner, info);
     } else if (isGuid(object, kCodecListObject)) {
-      readCodecList(c, info);
+      readCodecList(inner, info);
     } else if (isGuid(object, kFilePropertiesObject)) {
-      readFileProperties(c, info);
+      readFileProperties(inner, info);
     }
     // Nothing can be read at or past the end of the file: the walk ends there.
     if (size >= c.size() - start) break;

@@ -45,6 +45,16 @@ TEST(CookieJar, ReplacesInPlaceAndRemovesExpired) {
   EXPECT_EQ(jar.headerFor(root, at(kNow + 61)), "");
 }
 
+TEST(CookieJar, MaxAgeOverflowSaturates) {
+  // Ages of any number of digits last as long as the jar can count; negative ones expire.
+  CookieJar jar;
+  jar.set("http://a.com", "long", "1; Max-Age=9999999999999999999", at(kNow));
+  jar.set("http://a.com", "longer", "2; Max-Age=" + std::string(40, '9'), at(kNow));
+  jar.set("http://a.com", "gone", "3; Max-Age=-99999999999999999999", at(kNow));
+  EXPECT_EQ(jar.headerFor(splitAddress("http://a.com/"), at(kNow + 6'000'000'000)),
+            "long=1; longer=2");
+}
+
 TEST(CookieJar, DomainSecureAndNamelessCookies) {
   CookieJar jar;
   jar.set("http://www.a.com", "wide", "1; domain=.A.com", at(kNow));

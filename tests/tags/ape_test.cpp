@@ -324,9 +324,14 @@ TEST(ApeTag, ALengthPastTheItemAreaEndsTheWalk) {
   EXPECT_EQ(read(apeTag(item("Year", "1999") + endless)).info.year, "1999");
   const std::string giant = ByteBuilder().le32(0xFFFFFFFFu).le32(0).raw("Title").u8(0).str();
   EXPECT_EQ(read(apeTag(giant + item("Year", "1999"))).info.title, "");
+  // Keys are 2 to 255 characters: an empty key (zeros, where the tag claims items) ends it.
+  EXPECT_EQ(read(apeTag(item("", "x") + item("Title", "Song"))).info.title, "");
+  EXPECT_EQ(read(apeTag(item(std::string(256, 'k'), "x") + item("Title", "Song"))).info.title, "");
+  EXPECT_EQ(read(apeTag(item(std::string(255, 'k'), "x") + item("Title", "Song"))).info.title,
+            "Song");
 }
 
-TEST(ApeTag, TagSizesAreClampedToTheFile) {
+TEST(ApeTag, ApeTagSizeMustFitTheFile) {
   const std::string items = item("Title", "Song");
   // 32 or less (even negative): an empty item area, but still a tag.
   for (std::uint32_t size : {32u, 0u, 5u, 0x80000000u}) {
@@ -334,11 +339,13 @@ TEST(ApeTag, TagSizesAreClampedToTheFile) {
     EXPECT_TRUE(r.tagFound) << size;
     EXPECT_EQ(r.info.title, "") << size;
   }
-  // Larger than the file: the item area is everything in front of the footer.
-  for (std::uint32_t size : {0x7FFFFFFFu, 0xFFFFFFF0u}) {
+  // Exactly the file in front of the footer, and larger than the file: a tag the file
+  // cannot hold is damaged, and no item is looked for.
+  for (std::uint32_t size : {static_cast<std::uint32_t>(items.size() + 32), 0x7FFFFFFFu,
+                             static_cast<std::uint32_t>(items.size() + 33)}) {
     const Result r = read(items + footer(size));
     EXPECT_TRUE(r.tagFound) << size;
-    EXPECT_EQ(r.info.title, size == 0x7FFFFFFFu ? "Song" : "") << size;
+    EXPECT_EQ(r.info.title, size == items.size() + 32 ? "Song" : "") << size;
   }
   // A file too short to hold a footer before its ID3v1 tag.
   EXPECT_FALSE(read("APETAGEX" + id3v1Tag()).tagFound);

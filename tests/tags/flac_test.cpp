@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "tags/field_limits.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/sparse_source.h"
 #include "tests/support/temp_dir.h"
@@ -170,6 +171,11 @@ TEST(FlacBlockWalk, EndsAtTheFirstFrameOrTheFileWhenNoBlockIsMarkedLast) {
                             block(kVorbisComment, vorbisComment({"TITLE=Audio bytes"}));
   EXPECT_EQ(read(bytes).title, "Tagged");
   EXPECT_EQ(read("fLaC" + block(kVorbisComment, vorbisComment({"TITLE=Open"}))).title, "Open");
+  // Zeros read as an empty STREAMINFO, which no file holds: the metadata has ended.
+  EXPECT_EQ(read("fLaC" + block(kVorbisComment, vorbisComment({"TITLE=Tagged"})) +
+                 std::string(8, '\0') + block(kVorbisComment, vorbisComment({"TITLE=Zeros"})))
+                .title,
+            "Tagged");
 }
 
 TEST(FlacHostileLengths, StayInsideTheirBlockAndTheFile) {
@@ -197,6 +203,10 @@ TEST(FlacHostileLengths, StayInsideTheirBlockAndTheFile) {
                                                  .str()));
   EXPECT_EQ(info.title, "t");
   EXPECT_EQ(info.genre, "cut");
+  // A value larger than a field may hold is passed over, and the comments after it count.
+  info = read(flacFile({"TITLE=" + std::string(tags::kMaxTextBytes, 't'), "ARTIST=a"}));
+  EXPECT_TRUE(info.title.empty());
+  EXPECT_EQ(info.artist, "a");
   // A block length past the end of the file ends the walk.
   info = read(ByteBuilder().raw("fLaC").u8(kPicture).be24(0xFFFFFF).fill(10, 0).str());
   EXPECT_EQ(info.title, "");

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "platform/text.h"
+#include "tags/field_limits.h"
 #include "tests/support/byte_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -81,7 +82,8 @@ TEST(Id3v2Header, TagSizeIsSyncsafeAndEndsTheWalk) {
   } cases[] = {
       {{0x00, 0x00, 0x02, 0x01}, false},  // 257: the tag ends at 267
       {{0x80, 0x80, 0x82, 0x81}, false},  // high bits are masked off: 257 again
-      {{0x00, 0x00, 0x02, 0x02}, true},   // 258
+      {{0x00, 0x00, 0x02, 0x02}, false},  // 258: the title frame would run past the tag
+      {{0x00, 0x00, 0x02, 0x0D}, true},   // 269: the tag holds the title frame
       {{0x00, 0x01, 0x00, 0x00}, true},   // 16384
   };
   for (const auto& c : cases) {
@@ -94,7 +96,7 @@ TEST(Id3v2Header, TagSizeIsSyncsafeAndEndsTheWalk) {
   }
 }
 
-TEST(Id3v2Header, MajorVersionPicksTheFrameLayoutAndOneFrameIsAlwaysRead) {
+TEST(Id3v2Header, MajorVersionPicksTheFrameLayout) {
   for (int major : {0, 1, 2}) {
     const Read r = read(tag(major, frame(2, "TT2", latin("two"))));
     EXPECT_EQ(r.info.title, "two") << major;
@@ -103,10 +105,6 @@ TEST(Id3v2Header, MajorVersionPicksTheFrameLayoutAndOneFrameIsAlwaysRead) {
     const Read r = read(tag(major, frame(3, "TIT2", latin("three"))));
     EXPECT_EQ(r.info.title, "three") << major;
   }
-  // A tag that declares size 0 still has its first frame read.
-  const std::string zeroSize =
-      ByteBuilder().raw("ID3").bytes({3, 0, 0, 0, 0, 0, 0}).raw(frame(3, "TIT2", latin("x")));
-  EXPECT_EQ(read(zeroSize).info.title, "x");
 }
 
 TEST(Id3v2Header, OnlyFilesBeginningWithId3HaveATag) {
@@ -197,6 +195,10 @@ TEST(Id3v2Frames, PaddingIsWalkedToTheTagEnd) {
     EXPECT_EQ(r.info.title, "t") << major;
     EXPECT_EQ(r.info.artist, "a") << major;
   }
+  // A megabyte of zeros is padding to the tag's end, whatever follows.
+  const std::string far = frame(3, "TIT2", latin("t")) + std::string((1 << 20) + 10, '\0') +
+                          frame(3, "TPE1", latin("a"));
+  EXPECT_EQ(read(tag(3, far, 100)).info.artist, "");
 }
 
 TEST(Id3v2Frames, Version24SizesAreSyncsafe) {
@@ -309,6 +311,34 @@ TEST(Id3v2Hostile, SizesBeyondTheFileAreClamped) {
   EXPECT_EQ(read(picture).info.picture, (std::vector<std::uint8_t>{'J', 'P', 'E', 'G'}));
 }
 
+TEST(Id3v2Hostile, Id3v2FrameSizeBoundedByTag) {
+  // A title claiming 4 GiB in a tag of 17 bytes: the title is what the tag holds, never
+  // the file after it.
+  for (int major : {2, 3, 4}) {
+    ByteBuilder b;
+    b.raw("ID3").bytes({major, 0, 0}).syncsafe32(major == 2 ? 13 : 17);
+    if (major == 2)
+      b.raw("TT2").be24(0xFFFFFF);
+    else
+      b.raw("TIT2").be32(major == 4 ? 0x7F7F7F7F : 0xFFFFFFFF).bytes({0, 0});
+    b.bytes({0}).raw("inside").raw("outside the tag");
+    EXPECT_EQ(read(b).info.title, "inside") << major;
+  }
+  // A tag that declares size 0 holds no frame, whatever follows it.
+  const std::string zeroSize =
+      ByteBuilder().raw("ID3").bytes({3, 0, 0, 0, 0, 0, 0}).raw(frame(3, "TIT2", latin("x")));
+  EXPECT_EQ(read(zeroSize).info.title, "");
+}
+
+TEST(Id3v2Hostile, AFrameLargerThanAFieldMayHoldIsPassedOver) {
+  SongInfo preset;
+  preset.title = "kept";
+  const std::string huge = latin(std::string(tags::kMaxTextBytes, 'x'));
+  const Read r = read(tag(3, frame(3, "TIT2", huge) + frame(3, "TPE1", latin("a"))), preset);
+  EXPECT_TRUE(r.info.title == "kept");
+  EXPECT_EQ(r.info.artist, "a");
+}
+
 TEST(Id3v2Hostile, RandomBytesAfterTheHeaderNeverRunAway) {
   std::mt19937 random(2024);
   for (int i = 0; i < 3000; ++i) {
@@ -324,6 +354,116 @@ TEST(Id3v2Hostile, RandomBytesAfterTheHeaderNeverRunAway) {
     EXPECT_TRUE(r.found);
     EXPECT_LE(r.info.picture.size(), bytes.size());
   }
+}
+
+// --- extended header and unsynchronisation ---------------------------------------------
+
+// What a writer unsynchronising `bytes` stores: a zero after every 0xFF that is followed by
+// 0xE0 or more, by zero, or by nothing (ID3v2.4 section 6.1).
+std::string unsynchronise(const std::string& bytes) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    out.push_back(bytes[i]);
+    const bool last = i + 1 == bytes.size();
+    const auto next = static_cast<std::uint8_t>(last ? 0 : bytes[i + 1]);
+    if (static_cast<std::uint8_t>(bytes[i]) == 0xFF && (last || next >= 0xE0 || next == 0))
+      out.push_back('\0');
+  }
+  return out;
+}
+
+// A tag from its header flags and the bytes after its header.
+std::string tagWithFlags(int major, int flags, const std::string& afterHeader) {
+  return ByteBuilder()
+      .raw("ID3")
+      .bytes({major, 0, flags})
+      .syncsafe32(static_cast<std::uint32_t>(afterHeader.size()))
+      .raw(afterHeader);
+}
+
+// An ID3v2.4 frame with its format flags; its size counts the bytes as stored.
+std::string frame24(const std::string& id, const std::string& stored, int formatFlags) {
+  return ByteBuilder()
+      .raw(id)
+      .syncsafe32(static_cast<std::uint32_t>(stored.size()))
+      .bytes({0, formatFlags})
+      .raw(stored);
+}
+
+// UTF-16 with a byte-order mark (FF FE) and ÿ (FF 00): both break when a zero is inserted.
+const std::string kUtf16Title = ByteBuilder().bytes({1, 0xFF, 0xFE}).utf16le(u"ÿ歌");
+
+TEST(Id3v2Layout, ExtendedHeaderIsSteppedOver) {
+  const std::string frames = frame(3, "TIT2", latin("t"));
+  const std::string frames24 = frame(4, "TIT2", latin("t"));
+  const struct {
+    const char* what;
+    std::string bytes;
+    const char* title;
+  } cases[] = {
+      {"v2.3, size without its own four bytes",
+       tagWithFlags(3, 0x40, ByteBuilder().be32(6).fill(6, 0).raw(frames)), "t"},
+      {"v2.3 with CRC",
+       tagWithFlags(3, 0x40, ByteBuilder().be32(10).bytes({0x80, 0}).fill(8, 7).raw(frames)), "t"},
+      {"v2.4, syncsafe size of the whole header",
+       tagWithFlags(4, 0x40, ByteBuilder().syncsafe32(6).bytes({1, 0}).raw(frames24)), "t"},
+      {"v2.4 with CRC",
+       tagWithFlags(4, 0x40,
+                    ByteBuilder().syncsafe32(12).bytes({1, 0x20, 5}).fill(5, 0x7F).raw(frames24)),
+       "t"},
+      {"v2.3 unsynchronised with it",
+       tagWithFlags(3, 0xC0, unsynchronise(ByteBuilder().be32(6).fill(6, 0xFF).raw(frames))), "t"},
+      {"v2.3, runs past the tag",
+       tagWithFlags(3, 0x40,
+                    ByteBuilder().be32(static_cast<std::uint32_t>(frames.size() + 1)).raw(frames)),
+       "kept"},
+      {"v2.4, runs past the tag",
+       tagWithFlags(
+           4, 0x40,
+           ByteBuilder().syncsafe32(static_cast<std::uint32_t>(frames24.size() + 5)).raw(frames24)),
+       "kept"},
+      {"v2.4, too small to hold itself",
+       tagWithFlags(4, 0x40, ByteBuilder().syncsafe32(0).raw(frames24)), "kept"},
+  };
+  for (const auto& c : cases) {
+    SongInfo preset;
+    preset.title = "kept";
+    const Read r = read(c.bytes, preset);
+    EXPECT_TRUE(r.found) << c.what;
+    EXPECT_EQ(r.info.title, c.title) << c.what;
+  }
+}
+
+TEST(Id3v2Layout, UnsynchronisationIsUndoneTagWideBeforeVersion24) {
+  // Frame sizes count the restored bytes, so a frame after the title is found only when
+  // the whole tag is restored before the walk.
+  for (int major : {2, 3}) {
+    const std::string frames = frame(major, major == 2 ? "TT2" : "TIT2", kUtf16Title) +
+                               frame(major, major == 2 ? "TP1" : "TPE1", latin("a"));
+    const std::string stored = unsynchronise(frames);
+    ASSERT_GT(stored.size(), frames.size());
+    const Read r = read(tagWithFlags(major, 0x80, stored));
+    EXPECT_EQ(r.info.title, local("ÿ歌")) << major;
+    EXPECT_EQ(r.info.artist, "a") << major;
+  }
+}
+
+TEST(Id3v2Layout, UnsynchronisationIsUndoneFrameByFrameInVersion24) {
+  const std::string title = unsynchronise(kUtf16Title);
+  // A data length indicator (syncsafe, the restored size) may come in front of the data.
+  const std::string album =
+      ByteBuilder().syncsafe32(static_cast<std::uint32_t>(kUtf16Title.size())).raw(title);
+  const std::string frames = frame24("TIT2", title, 0x02) + frame24("TALB", album, 0x03) +
+                             frame24("TPE1", kUtf16Title, 0);  // its FF 00 is ÿ
+  const Read r = read(tagWithFlags(4, 0, frames));
+  EXPECT_EQ(r.info.title, local("ÿ歌"));
+  EXPECT_EQ(r.info.album, local("ÿ歌"));
+  EXPECT_EQ(r.info.artist, local("ÿ歌"));
+  // The tag's flag stands for the flag of every frame.
+  const Read wide =
+      read(tagWithFlags(4, 0x80, frame24("TIT2", title, 0) + frame24("TPE1", latin("a"), 0)));
+  EXPECT_EQ(wide.info.title, local("ÿ歌"));
+  EXPECT_EQ(wide.info.artist, "a");
 }
 
 TEST(Id3v2File, ReadsThroughThePathWithoutChangingTheFile) {

@@ -164,6 +164,31 @@ TEST_F(Mp3Tags, EyeD3PutsALargePictureBeforeTheTitle) {
   EXPECT_EQ(jsonField(infoJson(utf8), "picture"), "20000");
 }
 
+TEST_F(Mp3Tags, EyeD3ExtendedHeaderIsSteppedOver) {
+  // eyeD3's library writes an extended header on request, in ID3v2.3 and 2.4 alike.
+  static const char kTagger[] = R"(
+import eyed3, logging, sys
+eyed3.log.setLevel(logging.ERROR)
+version = (2, int(sys.argv[2]), 0)
+song = eyed3.load(sys.argv[1])
+song.initTag(version=version)
+song.tag.title = "晴天 Sunny"
+song.tag.artist = "周杰伦"
+song.tag.header.extended = True
+song.tag.save(version=version)
+)";
+  std::vector<std::string> paths;
+  for (const char* version : {"3", "4"}) {
+    paths.push_back(song(std::string("extended") + version + ".mp3"));
+    ASSERT_EQ(runCommand(std::string(testing_support::kDebianPython) + " -c " +
+                         shellQuote(kTagger) + " " + shellQuote(paths.back()) + " " + version)
+                  .exitCode,
+              0);
+    ASSERT_EQ(static_cast<int>(TempDir::read(paths.back())[5]), 0x40) << version;
+  }
+  EXPECT_EQ(info(paths), std::vector<std::string>(2, "晴天 Sunny - 周杰伦"));
+}
+
 TEST_F(Mp3Tags, Id3v22TagAgreesWithMutagen) {
   // No Debian tagger writes ID3v2.2 any more: the tag is built here and mutagen, which
   // reads it, says what it holds.

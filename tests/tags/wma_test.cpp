@@ -444,6 +444,17 @@ TEST(ReadWmaInfo, LengthsPastTheEndAreClampedToTheFile) {
   EXPECT_EQ(r.info.encoder, "WMA");
 }
 
+TEST(ReadWmaInfo, WmaObjectBoundedBySize) {
+  // A title whose length runs past its object stops at the object's end, and the walk goes
+  // on with the next object.
+  const std::string lengths = ByteBuilder().le16(0xFFFF).le16(0).le16(0).le16(0).le16(0);
+  const Read r =
+      readBytes(asfFile({object(kContentGuid, lengths + ByteBuilder().utf16le(u"T").str()),
+                         extendedContent({text(u"WM/Genre", u"G")})}));
+  EXPECT_EQ(r.info.title, "T");
+  EXPECT_EQ(r.info.genre, "G");
+}
+
 TEST(ReadWmaInfo, PictureDataLongerThanItsValueIsNotRead) {
   // Skipping "value length - data length - 5" bytes would go backwards here.
   const std::string value = ByteBuilder().u8(3).le32(0xFFFFFFF0u).raw(utf16z(u"image/png"));
