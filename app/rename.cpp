@@ -199,8 +199,9 @@ bool isFailure(RenameStatus status) {
   return false;
 }
 
-SongRename readSong(const std::string& path) {
+SongRename readSong(const std::string& path, bool withPicture) {
   SongRename song;
+  song.info.pictureWanted = withPicture;
   song.kind = tags::songKindOf(path);
   if (song.kind == tags::SongKind::unknown) {
     song.status = RenameStatus::notASong;

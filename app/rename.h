@@ -119,8 +119,9 @@ struct SongRename {
 
 // Reads a song by its kind's reading sequence (the same sequences as readSongInfo). Status:
 // notASong, rejected (WMA only), unreadable (also when reading failed in any other way,
-// running out of memory included; `info` is then empty), or ready with `info` filled.
-SongRename readSong(const std::string& path);
+// running out of memory included; `info` is then empty), or ready with `info` filled. The
+// cover's bytes are read only `withPicture`: a new name needs the texts alone.
+SongRename readSong(const std::string& path, bool withPicture = false);
 
 // Decides the new name of a read song (status ready): noTitle, nameRefused, unchanged, or
 // ready with newName and newPath set inside `folder`. Touches no file.

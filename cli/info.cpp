@@ -71,7 +71,8 @@ int runInfo(const Args& args) {
     const char* problem = song.missing ? "not found" : song.unlisted ? "folder unreadable" : "";
     if (!song.unlisted) {
       // Read as the list reads a song: the summary is the one the list shows.
-      const app::SongRename read = app::readSong(platform::utf8PathToLocal(song.path));
+      // The record in JSON tells the cover's size, so only it reads the cover.
+      const app::SongRename read = app::readSong(platform::utf8PathToLocal(song.path), json);
       // A file that opens but holds no tags of its kind (noise named .mp3 or .wma) is read,
       // and shows the bare separator as the list does.
       if (*problem == '\0' && read.status == app::RenameStatus::unreadable) problem = "unreadable";

@@ -161,7 +161,7 @@ void readItems(Source& area, SongInfo& info) {
     if (!coverTaken && startsWithIgnoringCase(key, keyLength, kCoverKeyPrefix)) {
       // The value is the picture's file name, a NUL, then the image file's bytes.
       coverTaken = true;
-      if (valueLength <= kMaxPictureBytes) {
+      if (info.pictureWanted && valueLength <= kMaxPictureBytes) {
         const std::vector<std::uint8_t> value = cursor.bytes(valueLength);
         const std::size_t nameLength = lengthBeforeNul(value.data(), value.size());
         if (nameLength < value.size())

@@ -115,6 +115,7 @@ std::uint64_t firstNonZeroByte(Cursor& cur, std::uint64_t from, std::uint64_t ta
 // empty description and, in ID3v2.3/2.4, the MIME type image/png or image/jpeg; any other
 // subtype is cut as if it were jpeg.
 void readPicture(Source& body, bool v22, SongInfo& info) {
+  if (!info.pictureWanted) return;
   Cursor cur(body);
   const std::uint64_t size = cur.size();
   // ID3v2.2 PIC: encoding, three-letter image format, picture type, the description's NUL.

@@ -43,8 +43,10 @@ const SongInfoTextField kSongInfoTextFields[21] = {
 
 void resetSongInfo(SongInfo& info) {
   const std::string keep = std::move(info.trackIndex);
+  const bool pictureWanted = info.pictureWanted;
   info = SongInfo{};
   info.trackIndex = keep;
+  info.pictureWanted = pictureWanted;
 }
 
 std::string utf16ToLocal(const std::uint8_t* utf16le, std::size_t byteCount) {
@@ -201,6 +203,7 @@ std::string readSongInfo(const std::string& path) {
   const SongKind kind = songKindOf(path);
   if (kind == SongKind::unknown) return noSongInfoText();
   SongInfo info;
+  info.pictureWanted = false;  // the summary shows texts only
   readSongKind(kind, path, info);
   return info.title + " - " + info.artist;
 }

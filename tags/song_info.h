@@ -33,6 +33,11 @@ struct SongInfo {
   std::string duration;
   std::vector<std::uint8_t> picture;  // the embedded cover's image file bytes
   std::string trackIndex;
+
+  // Not a tag field but a request: when false the readers pass over the cover's bytes and
+  // leave `picture` empty. Naming a song needs its texts only, and a cover is often larger
+  // than all the rest of its tag, so a summary read over thousands of songs skips them.
+  bool pictureWanted = true;
 };
 
 // The 21 text fields by name, in record order (picture is field 20 and not listed).
@@ -42,7 +47,7 @@ struct SongInfoTextField {
 };
 extern const SongInfoTextField kSongInfoTextFields[21];
 
-// Empties fields 0 to 20; trackIndex is left as it is.
+// Empties fields 0 to 20; trackIndex and the pictureWanted request are left as they are.
 void resetSongInfo(SongInfo& info);
 
 // UTF-16LE code units (as bytes) up to the first NUL unit, to local text.

@@ -140,7 +140,7 @@ void readContentDescription(Cursor& c, SongInfo& info) {
 // WM/Picture (ASF 3.11 and the WM/Picture attribute layout): picture type (1 byte), data
 // length (32-bit), MIME type and description (NUL-terminated UTF-16), then the image.
 void readPicture(Cursor& c, std::uint16_t valueLength, SongInfo& info) {
-  if (valueLength < 5) return;
+  if (valueLength < 5 || !info.pictureWanted) return;
   c.skip(1);
   const std::uint32_t dataLength = c.le32();
   // An image longer than its own value is a broken attribute: skipping a negative

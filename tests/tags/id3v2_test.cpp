@@ -219,6 +219,17 @@ TEST(Id3v2Frames, Version24SizesAreSyncsafe) {
     EXPECT_EQ(r.info.lyrics, std::string(1000, 'l'));
     EXPECT_EQ(r.info.title, std::string(130, 't'));
     EXPECT_EQ(r.info.artist, "a");
+    // Read for its texts only, the song gives the same texts and leaves the cover unread.
+    SongInfo textsOnly;
+    textsOnly.pictureWanted = false;
+    const Read t = read(tag(4,
+                            frame(4, "APIC", apic) + frame(4, "USLT", lyrics) +
+                                frame(4, "TIT2", title) + frame(4, "TPE1", latin("a")),
+                            256),
+                        textsOnly);
+    EXPECT_TRUE(t.info.picture.empty());
+    EXPECT_EQ(t.info.title, r.info.title);
+    EXPECT_EQ(t.info.lyrics, r.info.lyrics);
   }
   // Tags from writers that stored plain sizes in ID3v2.4 read the same, with or without
   // padding after the last frame, and so does a mix of both kinds.
