@@ -16,5 +16,6 @@ if "$root/$cli" rename --help >/dev/null 2>&1; then
   echo
   echo "Renaming a copy in $demo-renamed:"
   echo
-  (cd "$demo-renamed" && "$root/$cli" rename ./*) || true
+  # The demo's renames go into a journal of its own, not into the user's undo history.
+  (cd "$demo-renamed" && XDG_STATE_HOME="$demo-state" "$root/$cli" rename ./*) || true
 fi
