@@ -17,5 +17,6 @@ if "$root/$cli" rename --help >/dev/null 2>&1; then
   echo "Renaming a copy in $demo-renamed:"
   echo
   # The demo's renames go into a journal of its own, not into the user's undo history.
-  (cd "$demo-renamed" && XDG_STATE_HOME="$demo-state" "$root/$cli" rename ./*) || true
+  case "$demo" in /*) state="$demo-state" ;; *) state="$PWD/$demo-state" ;; esac
+  (cd "$demo-renamed" && XDG_STATE_HOME="$state" "$root/$cli" rename ./*) || true
 fi
