@@ -27,11 +27,8 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"info", cli::runInfo},
-    {"rename", cli::runRename},
-    {"lookup", cli::runLookup},
-    {"recognize", cli::runRecognize},
-    {"undo", cli::runUndo},
+    {"info", cli::runInfo},           {"rename", cli::runRename}, {"lookup", cli::runLookup},
+    {"recognize", cli::runRecognize}, {"undo", cli::runUndo},
 };
 
 int run(int argc, char** argv) {
