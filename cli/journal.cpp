@@ -151,7 +151,8 @@ std::string runFolder(const JournalRun& run) {
 // ---- the files ---------------------------------------------------------------------------
 
 std::string journalFolder() {
-  // The XDG base directory specification: a relative value is to be ignored.
+  // XDG base directories: a relative XDG_STATE_HOME counts as unset, as freedesktop.org
+  // directs, so a run from another folder never scatters journals around.
   const char* state = std::getenv("XDG_STATE_HOME");
   std::string folder;
   if (state != nullptr && state[0] == '/') {

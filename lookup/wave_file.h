@@ -1,6 +1,6 @@
-// WAVE files of PCM samples (the RIFF WAVE layout of the Microsoft multimedia
-// specification): the 44-byte header the recorder writes in front of its samples, and the
-// reader that checks a file before it is posted to the speech service.
+// WAVE files of PCM samples (the RIFF WAVE layout: a "RIFF" chunk holding "fmt " and "data"):
+// the 44-byte header the recorder writes in front of its samples, and the reader that
+// checks a file before it is posted to the speech service.
 #pragma once
 
 #include <cstddef>

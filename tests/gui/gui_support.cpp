@@ -16,6 +16,7 @@ using std::min;
 #include <cstdio>
 #include <cstring>
 
+#include "app/shell_state.h"
 #include "platform/text.h"
 #include "ui/controls_win.h"
 #include "ui/gdi_win.h"
@@ -376,6 +377,14 @@ DWORD ChildProcess::exitCode() const {
   return code;
 }
 
+std::string keepScreenshot(HWND window, const std::string& name) {
+  const std::string folder = testProgramFolder() + "screenshots";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string shot = folder + "\\" + name;
+  DeleteFileA(shot.c_str());
+  return saveScreenshot(window, shot) ? shot : std::string();
+}
+
 bool saveScreenshot(HWND window, const std::string& pngPath) {
   RECT r{};
   if (!GetWindowRect(window, &r)) return false;
@@ -411,6 +420,16 @@ COLORREF screenPixel(HWND window, int x, int y) {
   ClientToScreen(window, &p);
   ui::WindowDC screen(nullptr);
   return GetPixel(screen.get(), p.x, p.y);
+}
+
+void ShellTest::SetUp() {
+  app::releaseShellState();
+  closeThreadWindows();
+}
+
+void ShellTest::TearDown() {
+  closeThreadWindows();
+  app::releaseShellState();
 }
 
 }  // namespace gui_testing

@@ -6,6 +6,8 @@
 #include <ole2.h>
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <thread>
@@ -172,7 +174,20 @@ class ChildProcess {
 // Saves the screen's pixels under `window` (frame included) as a PNG file.
 bool saveScreenshot(HWND window, const std::string& pngPath);
 
+// Keeps a picture of `window` as screenshots\NAME beside the test program, where people (and
+// the README's pictures) find it; a picture of an earlier run is replaced. The file's path,
+// or "" when it could not be made.
+std::string keepScreenshot(HWND window, const std::string& name);
+
 // The colour of the screen pixel at client point (x, y) of `window`.
 COLORREF screenPixel(HWND window, int x, int y);
+
+// A test of the program's windows: it starts and ends with no window left on this thread
+// and the program-wide state as start-up leaves it.
+class ShellTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+};
 
 }  // namespace gui_testing

@@ -47,12 +47,6 @@ class ServiceHosts {
   }
 };
 
-std::string shotPath(const char* name) {
-  const std::string folder = gui_testing::testProgramFolder() + "screenshots";
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder + "\\" + name;
-}
-
 HWND visibleWindow(DWORD pid, const char* className) {
   for (HWND w : gui_testing::topLevelWindows(pid, className)) {
     if (IsWindowVisible(w)) return w;
@@ -118,17 +112,8 @@ std::set<std::string> recordings() {
   return found;
 }
 
-class LyricsWindowTest : public testing::Test {
+class LyricsWindowTest : public gui_testing::ShellTest {
  protected:
-  void SetUp() override {
-    app::releaseShellState();
-    gui_testing::closeThreadWindows();
-  }
-  void TearDown() override {
-    gui_testing::closeThreadWindows();
-    app::releaseShellState();
-  }
-
   // Opens LyricsWindow modally on this thread while `script` drives it from a helper
   // thread; the window is closed after the script. What went wrong, or "".
   std::string drive(const std::function<std::string(HWND)>& script) {
@@ -186,7 +171,7 @@ TEST(LyricsOnlyProgram, CompactWindowWithItsListAndARecordingFileThatGoesWithIt)
   ASSERT_EQ(made.size(), 1u) << "one fresh recording file per opening";
 
   Sleep(300);
-  EXPECT_TRUE(gui_testing::saveScreenshot(lyrics, shotPath("lyrics_compact.png")));
+  EXPECT_NE(gui_testing::keepScreenshot(lyrics, "lyrics_compact.png"), "");
   // A result page still open does not keep the program from ending cleanly.
   pressLabel(lyrics);
   EXPECT_NE(visibleWindow(program.pid(), app::kResultWindowClass), nullptr);
@@ -221,7 +206,7 @@ TEST_F(LyricsQueryTest, ASongWithoutTitleIsNamedFromItsLyricsAndTheRunGoesOn) {
     seen.box = gui_testing::boxOf(window);
     seen.path = text(window, app::kEdit1CurrentSong);
     Sleep(300);
-    gui_testing::saveScreenshot(window, shotPath("lyrics_window.png"));
+    gui_testing::keepScreenshot(window, "lyrics_window.png");
 
     pressLabel(window);
     seen.wide = gui_testing::boxOf(window).width;
@@ -232,7 +217,7 @@ TEST_F(LyricsQueryTest, ASongWithoutTitleIsNamedFromItsLyricsAndTheRunGoesOn) {
     seen.newName = text(window, app::kEdit4NewName);
     seen.rows = listRows(window);
     Sleep(300);
-    gui_testing::saveScreenshot(window, shotPath("lyrics_results.png"));
+    gui_testing::keepScreenshot(window, "lyrics_results.png");
     pressLabel(window);
     seen.narrow = gui_testing::boxOf(window).width;
     seen.narrowButton = gui_testing::boxOf(item(window, app::kPictureButton1Lyrics)).x;

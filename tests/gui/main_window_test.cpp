@@ -173,10 +173,8 @@ TEST_F(MainWindowTest, ScreenshotShowsThePaintedWindow) {
   SetForegroundWindow(window);
   gui_testing::pumpMessages(400);
 
-  CreateDirectoryA((gui_testing::testProgramFolder() + "screenshots").c_str(), nullptr);
-  const std::string shot = gui_testing::testProgramFolder() + "screenshots\\main_window.png";
-  DeleteFileA(shot.c_str());
-  ASSERT_TRUE(gui_testing::saveScreenshot(window, shot));
+  const std::string shot = gui_testing::keepScreenshot(window, "main_window.png");
+  ASSERT_NE(shot, "");
   WIN32_FILE_ATTRIBUTE_DATA attributes{};
   ASSERT_TRUE(GetFileAttributesExA(shot.c_str(), GetFileExInfoStandard, &attributes));
   EXPECT_GT(attributes.nFileSizeLow, 1000u);

@@ -116,9 +116,7 @@ TEST_F(RenameRunTest, RenamesEachSongInPlaceRowByRowWithAPauseAfterEach) {
     seen.buttonsDisabled =
         !IsWindowEnabled(add) && !IsWindowEnabled(remove) && !IsWindowEnabled(start);
     // What the user sees mid-run, for people to look at.
-    CreateDirectoryA((gui_testing::testProgramFolder() + "screenshots").c_str(), nullptr);
-    gui_testing::saveScreenshot(window,
-                                gui_testing::testProgramFolder() + "screenshots\\rename_run.png");
+    gui_testing::keepScreenshot(window, "rename_run.png");
     // The label is drawn over the list, not hidden behind it.
     const RECT label = ui::rectInParent(busy);
     seen.labelPixel = gui_testing::screenPixel(window, label.left + 2, label.top + 2);
@@ -190,9 +188,7 @@ TEST_F(RenameRunTest, SongsThatCannotTakeTheirNameKeepItAndTheFinalMessageNamesT
   gui_testing::pumpMessages(400);
   const std::vector<HWND> boxes = gui_testing::topLevelWindows(GetCurrentProcessId(), "MyWindow");
   ASSERT_EQ(boxes.size(), 1u);
-  CreateDirectoryA((gui_testing::testProgramFolder() + "screenshots").c_str(), nullptr);
-  gui_testing::saveScreenshot(boxes[0],
-                              gui_testing::testProgramFolder() + "screenshots\\failed_songs.png");
+  gui_testing::keepScreenshot(boxes[0], "failed_songs.png");
   // A name taken and a character Windows does not allow in names (the OS refuses it), and a
   // title that is a path (refused before the move); the WMA file the reader rejects was no
   // rename and passes without a word.

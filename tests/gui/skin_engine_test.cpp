@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/lyrics_window_win.h"
 #include "app/main_window_win.h"
 #include "app/shell_state.h"
 #include "app/skin_picture_win.h"
@@ -37,11 +36,9 @@ class SkinEngineTest : public testing::Test {
 
 COLORREF canvasAt(int x, int y) { return ui::skinCanvas().colour(x, y); }
 
-std::string keepScreenshot(HWND window, const char* name) {
-  CreateDirectoryA((gui_testing::testProgramFolder() + "screenshots").c_str(), nullptr);
-  const std::string shot = gui_testing::testProgramFolder() + "screenshots\\" + name;
-  DeleteFileA(shot.c_str());
-  EXPECT_TRUE(gui_testing::saveScreenshot(window, shot)) << name;
+std::string keepCheckedScreenshot(HWND window, const char* name) {
+  const std::string shot = gui_testing::keepScreenshot(window, name);
+  EXPECT_NE(shot, "") << name;
   return shot;
 }
 
@@ -150,7 +147,7 @@ TEST_F(SkinEngineTest, LabelsAndGroupBoxesShowTheCanvasAndButtonsKeepTheirFace) 
     EXPECT_EQ(screenPixel(window, p.x, p.y), canvasAt(p.x, p.y)) << p.x << "," << p.y;
   }
   EXPECT_NE(screenPixel(window, 240, 50), canvasAt(240, 50)) << "a push button keeps its face";
-  keepScreenshot(window, "skinned_controls.png");
+  keepCheckedScreenshot(window, "skinned_controls.png");
 }
 
 TEST_F(SkinEngineTest, StyledMessageBoxIsDrawnOverTheCanvas) {
@@ -161,7 +158,7 @@ TEST_F(SkinEngineTest, StyledMessageBoxIsDrawnOverTheCanvas) {
   EXPECT_EQ(gui_testing::boxOf(box).height, 175);
   EXPECT_EQ(screenPixel(box, 10, 160), canvasAt(10, 160));
   EXPECT_EQ(screenPixel(box, 200, 24), canvasAt(200, 24));
-  keepScreenshot(box, "message_box.png");
+  keepCheckedScreenshot(box, "message_box.png");
 }
 
 TEST_F(SkinEngineTest, PictureButtonReskinsEveryOpenWindowAndCancelChangesNothing) {
@@ -202,35 +199,8 @@ TEST_F(SkinEngineTest, PictureButtonReskinsEveryOpenWindowAndCancelChangesNothin
   };
   EXPECT_EQ(screenPixel(window, 60, 45), colourOf(evening(60, 45)));
   EXPECT_EQ(screenPixel(box, 10, 160), colourOf(evening(10, 160)));
-  keepScreenshot(window, "second_picture.png");
+  keepCheckedScreenshot(window, "second_picture.png");
   DeleteFileA(path.c_str());
-}
-
-// The lyrics window in both layouts, photographed from a timer inside its modal loop (and
-// skinned there if its creation handler has not done so).
-void CALLBACK photographLyricsWindow(HWND, UINT, UINT_PTR timer, DWORD) {
-  static int ticks = 0;
-  for (HWND lyrics : gui_testing::topLevelWindows(GetCurrentProcessId(), app::kLyricsWindowClass)) {
-    if (++ticks == 1) {
-      if (!ui::isSkinned(lyrics)) ui::attachSkin(lyrics);
-      return;
-    }
-    keepScreenshot(
-        lyrics, app::lyricsOnlyMode == 1 ? "lyrics_window_compact.png" : "lyrics_window_full.png");
-    PostMessageA(lyrics, WM_CLOSE, 0, 0);
-  }
-  ticks = 0;
-  KillTimer(nullptr, timer);
-}
-
-TEST_F(SkinEngineTest, LyricsWindowScreenshotsInBothLayouts) {
-  for (int lyricsOnly : {0, 1}) {
-    app::lyricsOnlyMode = lyricsOnly;
-    SetTimer(nullptr, 0, 300, photographLyricsWindow);
-    app::LyricsWindow::openModal();
-    gui_testing::takeQuitMessage();
-  }
-  app::lyricsOnlyMode = 0;
 }
 
 }  // namespace

@@ -25,17 +25,7 @@ const char kHelpUtf8[] =
 
 constexpr int kWaitMs = 15000;
 
-class StartModeTest : public testing::Test {
- protected:
-  void SetUp() override {
-    app::releaseShellState();
-    gui_testing::closeThreadWindows();
-  }
-  void TearDown() override {
-    gui_testing::closeThreadWindows();
-    app::releaseShellState();
-  }
-};
+class StartModeTest : public gui_testing::ShellTest {};
 
 std::vector<HWND> ownBoxes() {
   std::vector<HWND> boxes;
